@@ -1,0 +1,26 @@
+#ifndef BRELTA_HOST_DEVICEROOT_H
+#define BRELTA_HOST_DEVICEROOT_H
+
+#include <string>
+
+namespace brelta::host {
+
+// Where the emulated TV keeps its state. The root is chosen once per process, from the
+// environment at the first use; Reset() chooses again (tests that switch roots use it).
+class DeviceRoot {
+public:
+    static const std::string& Path();
+    // $ROOT/<relative>, with the directories of <relative> created on demand. Returns the
+    // path whether or not the directories could be made: the caller's own call then fails.
+    static std::string Dir(const std::string& relative);
+    // A device path such as "/dev/ocm" under the root; the parent directory is created.
+    static std::string DevicePath(const std::string& device_path);
+    static void Reset();
+
+private:
+    static std::string Choose();
+};
+
+}  // namespace brelta::host
+
+#endif

@@ -1,0 +1,27 @@
+#ifndef BRELTA_HOST_LOGWRITER_H
+#define BRELTA_HOST_LOGWRITER_H
+
+#include <cstdarg>
+#include <string>
+
+namespace brelta::host {
+
+// The system log: one line per record in $ROOT/log/<buffer>, each written with one append.
+class LogWriter {
+public:
+    // Formats and writes one record; returns the message's length, or -1 when it could not
+    // be written.
+    static int Write(int buffer, int priority, const char* tag, const char* format, va_list args);
+    // "<time> <pid> <P>/<TAG>: <message>" with control characters of tag and message as \xNN.
+    static std::string Record(const std::string& time, long pid, int priority,
+                              const std::string& tag, const std::string& message);
+    // Control characters (and DEL) as \xNN, lower-case hex; all other bytes as they are.
+    static std::string Escape(const std::string& text);
+    static char PriorityLetter(int priority);
+    static std::string BufferName(int buffer);
+    static std::string UtcNow();
+};
+
+}  // namespace brelta::host
+
+#endif

@@ -1,0 +1,45 @@
+#ifndef BRELTA_HOST_SETTINGSSTORE_H
+#define BRELTA_HOST_SETTINGSSTORE_H
+
+#include <string>
+
+namespace brelta::host {
+
+enum class SettingType { Int, Bool, Double, String };
+
+// The settings store: key "a/b/c" is the file $ROOT/settings/a/b/c holding
+// "<type> <value>\n". Writes replace the file atomically; reads fail on a missing file, a
+// file of another type, or one whose value does not parse.
+class SettingsStore {
+public:
+    // Values larger than this are not settings: such a file fails every read.
+    static constexpr size_t kMaxFileBytes = 64 * 1024;
+
+    // The key's file, or "" when the key cannot name a file below settings/ (empty, absolute,
+    // with "." or ".." or hidden components, doubled or trailing slashes).
+    static std::string KeyPath(const std::string& key);
+    static std::string Root();
+
+    static bool Read(const std::string& key, SettingType type, std::string* value);
+    static bool Write(const std::string& key, SettingType type, const std::string& value);
+
+    static bool GetInt(const std::string& key, int* value);
+    static bool GetBool(const std::string& key, int* value);
+    static bool GetDouble(const std::string& key, double* value);
+    static bool GetString(const std::string& key, std::string* value);
+
+    // Splits a file's content into type and value text; false when it is not a setting.
+    static bool Parse(const std::string& content, SettingType* type, std::string* value);
+    // The value text checked against its type (ranges included).
+    static bool Valid(SettingType type, const std::string& value);
+    static std::string Format(SettingType type, const std::string& value);
+    static const char* TypeName(SettingType type);
+    static bool TypeFromName(const std::string& name, SettingType* type);
+
+    static bool ParseInt(const std::string& text, int* value);
+    static bool ParseDouble(const std::string& text, double* value);
+};
+
+}  // namespace brelta::host
+
+#endif

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what the build needs (Debian packages) and builds the tool and its tests in build/.
+# Sourced by ./run and ./test.
+set -euo pipefail
+
+BRELTA_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libjson-glib-dev
+    libboost-filesystem-dev libgtest-dev libgmock-dev dbus-daemon clang-format)
+
+brelta_install_missing() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}" >&2
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >&2
+}
+
+brelta_build() {
+    local dir=$1
+    shift
+    cmake -S "$BRELTA_TOP" -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)" >&2
+}

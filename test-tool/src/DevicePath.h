@@ -1,0 +1,13 @@
+/* Fixed paths of the TV ("/dev/ocm", "/usr/bin/MDT", ...). On the device they are used as
+ * they stand; the host build places them under the emulated TV's device root. */
+#ifndef BRELTA_DEVICE_PATH_H
+#define BRELTA_DEVICE_PATH_H
+
+#ifdef BRELTA_HOST_PLATFORM
+#include <brelta_host.h>
+#define DEVICE_PATH(path) brelta_host_device_path(path)
+#else
+#define DEVICE_PATH(path) (path)
+#endif
+
+#endif

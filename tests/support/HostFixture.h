@@ -1,0 +1,53 @@
+#ifndef BRELTA_TESTS_HOSTFIXTURE_H
+#define BRELTA_TESTS_HOSTFIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <glib.h>
+
+#include <memory>
+#include <string>
+
+#include "LogRecords.h"
+#include "TempDeviceRoot.h"
+
+namespace brelta::test {
+
+// In-process tests of the tool's classes and the host platform: every test gets a device
+// root of its own and forgets the fault scripts of the one before.
+class HostFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs the default main context until `done` returns true or `seconds` have passed;
+    // returns whether `done` became true.
+    template <typename Done>
+    bool RunLoopUntil(Done done, double seconds) {
+        gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(seconds * 1e6);
+        while (!done()) {
+            if (g_get_monotonic_time() > deadline) return false;
+            g_main_context_iteration(nullptr, FALSE);
+            g_usleep(1000);
+        }
+        return true;
+    }
+    // Runs the default main context for `seconds`.
+    void RunLoopFor(double seconds) {
+        RunLoopUntil([] { return false; }, seconds);
+    }
+
+    LogRecords SystemLog() const { return LogRecords::Load(*root / "log/system"); }
+    LogRecords MainLog() const { return LogRecords::Load(*root / "log/main"); }
+    // Message texts of a buffer, without their prefixes.
+    std::vector<std::string> SystemTexts() const { return SystemLog().Texts(); }
+    std::vector<std::string> MainTexts() const { return MainLog().Texts(); }
+    // Makes the platform read its fault scripts again (after root->Fault in a test).
+    void ReloadFaults();
+
+    std::unique_ptr<TempDeviceRoot> root;
+};
+
+}  // namespace brelta::test
+
+#endif

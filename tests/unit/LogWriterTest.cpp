@@ -1,0 +1,89 @@
+// The system log: record format, escaping, and whole lines under concurrent writers.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <dlog.h>
+
+#include "HostFixture.h"
+#include "LogWriter.h"
+
+using brelta::host::LogWriter;
+using brelta::test::HostFixture;
+using brelta::test::LogRecords;
+
+namespace {
+
+class LogWriterTest : public HostFixture {};
+
+TEST_F(LogWriterTest, RecordsGoToTheirBufferFileInTheDocumentedFormat) {
+    __dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "BRELTA_TEST_TOOL", "%s: %s(%d) > hello %d", "f.cpp",
+                 "fn", 12, 5);
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "BRELTA_LOG", "main %s", "record");
+    __dlog_print(LOG_ID_APPS, DLOG_WARN, "OTHER", "apps");
+    auto system = SystemLog().All();
+    ASSERT_EQ(system.size(), 1u);
+    EXPECT_EQ(system[0].pid, getpid());
+    EXPECT_EQ(system[0].priority, 'I');
+    EXPECT_EQ(system[0].tag, "BRELTA_TEST_TOOL");
+    EXPECT_EQ(system[0].file, "f.cpp");
+    EXPECT_EQ(system[0].function, "fn");
+    EXPECT_EQ(system[0].line, 12);
+    EXPECT_EQ(system[0].text, "hello 5");
+    auto main = MainLog().All();
+    ASSERT_EQ(main.size(), 1u);
+    EXPECT_EQ(main[0].priority, 'E');
+    EXPECT_EQ(main[0].message, "main record");
+    EXPECT_NE(root->Read("log/apps").find(" W/OTHER: apps\n"), std::string::npos);
+}
+
+TEST_F(LogWriterTest, ControlCharactersAreEscapedSoARecordStaysOneLine) {
+    EXPECT_EQ(LogWriter::Escape(std::string("a\nb\tc\x1b[0m\x7f\0d", 12)),
+              "a\\x0ab\\x09c\\x1b[0m\\x7f\\x00d");
+    EXPECT_EQ(LogWriter::Escape("100% \xc3\xa9t\xc3\xa9"), "100% \xc3\xa9t\xc3\xa9");
+    __dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "T", "id %s", "two\nlines\r");
+    std::string text = root->Read("log/system");
+    EXPECT_NE(text.find(" I/T: id two\\x0alines\\x0d\n"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
+}
+
+TEST_F(LogWriterTest, TimeIsUtcWithMilliseconds) {
+    std::string now = LogWriter::UtcNow();
+    ASSERT_EQ(now.size(), 24u);
+    EXPECT_EQ(now[10], 'T');
+    EXPECT_EQ(now[19], '.');
+    EXPECT_EQ(now.back(), 'Z');
+}
+
+TEST_F(LogWriterTest, ConcurrentProcessesLeaveWholeLinesOnly) {
+    const int kWriters = 8, kRecords = 200;
+    for (int w = 0; w < kWriters; ++w) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            // Records well above a pipe buffer's atomic size, to catch split writes.
+            std::string payload(6000 + w, static_cast<char>('a' + w));
+            for (int i = 0; i < kRecords; ++i)
+                __dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "T", "%d %s", i, payload.c_str());
+            _exit(0);
+        }
+    }
+    for (int w = 0; w < kWriters; ++w) wait(nullptr);
+    LogRecords log = SystemLog();
+    EXPECT_TRUE(log.Broken().empty());
+    ASSERT_EQ(log.All().size(), static_cast<size_t>(kWriters * kRecords));
+    for (const auto& r : log.All()) {
+        std::string payload = r.message.substr(r.message.find(' ') + 1);
+        ASSERT_FALSE(payload.empty());
+        EXPECT_EQ(payload.find_first_not_of(payload[0]), std::string::npos);
+    }
+}
+
+TEST_F(LogWriterTest, UnwritableLogDirectoryFailsQuietly) {
+    root->Write("log", "an ordinary file");
+    EXPECT_LT(__dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "T", "lost"), 0);
+    EXPECT_EQ(root->Read("log"), "an ordinary file");
+}
+
+}  // namespace
