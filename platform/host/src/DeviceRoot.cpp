@@ -56,6 +56,14 @@ std::string DeviceRoot::DevicePath(const std::string& device_path) {
     return path;
 }
 
+bool DeviceRoot::IsOwnEntry(const std::string& name) {
+    static const char* const kOwn[] = {"settings", "log",    "notifications", "apps", "network",
+                                       "usb",      "faults", "opt",           "usr",  "dev"};
+    for (const char* own : kOwn)
+        if (name == own) return true;
+    return false;
+}
+
 void DeviceRoot::Reset() {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_root != nullptr) *g_root = Choose();

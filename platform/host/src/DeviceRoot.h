@@ -16,6 +16,9 @@ public:
     // A device path such as "/dev/ocm" under the root; the parent directory is created.
     static std::string DevicePath(const std::string& device_path);
     static void Reset();
+    // True for the names that the emulated TV itself makes directly below the root (its
+    // services' directories and the first components of the device paths).
+    static bool IsOwnEntry(const std::string& name);
 
 private:
     static std::string Choose();

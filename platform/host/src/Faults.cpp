@@ -1,5 +1,9 @@
 #include "Faults.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <deque>
@@ -24,20 +28,13 @@ std::map<std::string, Script>* g_scripts = nullptr;
 Script Load(const std::string& function) {
     Script script;
     std::string text;
-    if (!FileUtil::Read(DeviceRoot::Path() + "/faults/" + function, &text)) return script;
-    const char* p = text.c_str();
-    for (;;) {
-        while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r') ++p;
-        if (*p == '\0') break;
-        char* end = nullptr;
-        errno = 0;
-        long value = std::strtol(p, &end, 0);
-        // A word that is not a number ends the script: what came before it still holds.
-        if (end == p || errno != 0 || value < -2147483647L - 1 || value > 2147483647L) break;
-        script.values.push_back(static_cast<int>(value));
-        p = end;
-    }
+    if (!FileUtil::Read(Faults::Path(function), &text)) return script;
+    for (int value : Faults::Parse(text)) script.values.push_back(value);
     return script;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 }  // namespace
 
@@ -62,6 +59,73 @@ bool Faults::Fail(const char* function, int* status) {
 void Faults::Reset() {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_scripts != nullptr) g_scripts->clear();
+}
+
+std::string Faults::Path(const std::string& function) {
+    return DeviceRoot::Path() + "/faults/" + function;
+}
+
+bool Faults::ValidName(const std::string& function) {
+    if (function.empty() || (function[0] >= '0' && function[0] <= '9')) return false;
+    for (char c : function) {
+        bool ok =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        if (!ok) return false;
+    }
+    return true;
+}
+
+bool Faults::ParseValue(const std::string& word, int* value) {
+    if (word.empty() || IsBlank(word[0])) return false;
+    char* end = nullptr;
+    errno = 0;
+    long parsed = std::strtol(word.c_str(), &end, 0);
+    if (end == word.c_str() || *end != '\0' || errno != 0) return false;
+    if (parsed < -2147483647L - 1 || parsed > 2147483647L) return false;
+    *value = static_cast<int>(parsed);
+    return true;
+}
+
+std::vector<int> Faults::Parse(const std::string& text) {
+    std::vector<int> values;
+    std::string::size_type pos = 0;
+    for (;;) {
+        while (pos < text.size() && IsBlank(text[pos])) ++pos;
+        if (pos >= text.size()) break;
+        std::string::size_type end = pos;
+        while (end < text.size() && !IsBlank(text[end])) ++end;
+        int value = 0;
+        // A word that is not a number ends the script: what came before it still holds.
+        if (!ParseValue(text.substr(pos, end - pos), &value)) break;
+        values.push_back(value);
+        pos = end;
+    }
+    return values;
+}
+
+bool Faults::Write(const std::string& function, const std::vector<int>& values) {
+    if (!ValidName(function)) return false;
+    std::string text;
+    for (int value : values) text += (text.empty() ? "" : " ") + std::to_string(value);
+    return FileUtil::WriteAtomically(Path(function), text + "\n");
+}
+
+bool Faults::Remove(const std::string& function) {
+    if (!ValidName(function)) return false;
+    return unlink(Path(function).c_str()) == 0 || errno == ENOENT;
+}
+
+std::vector<std::string> Faults::Scripted() {
+    std::vector<std::string> functions;
+    DIR* dir = opendir((DeviceRoot::Path() + "/faults").c_str());
+    if (dir == nullptr) return functions;
+    while (struct dirent* entry = readdir(dir)) {
+        // Dot-names are the temporary files of a write in progress.
+        if (ValidName(entry->d_name)) functions.push_back(entry->d_name);
+    }
+    closedir(dir);
+    std::sort(functions.begin(), functions.end());
+    return functions;
 }
 
 }  // namespace brelta::host

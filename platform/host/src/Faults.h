@@ -1,6 +1,9 @@
 #ifndef BRELTA_HOST_FAULTS_H
 #define BRELTA_HOST_FAULTS_H
 
+#include <string>
+#include <vector>
+
 namespace brelta::host {
 
 // Scripted results of platform functions: $ROOT/faults/<function> holds whitespace-separated
@@ -15,6 +18,21 @@ public:
     static bool Fail(const char* function, int* status);
     // Forgets every loaded script (tests switch device roots within one process).
     static void Reset();
+
+    // The script file of a function, $ROOT/faults/<function>.
+    static std::string Path(const std::string& function);
+    // A function name that can name a script file: a C identifier.
+    static bool ValidName(const std::string& function);
+    // One number of a script: decimal, 0x hexadecimal or 0 octal, within int.
+    static bool ParseValue(const std::string& word, int* value);
+    // The numbers of a script text, up to the first word that is not a number.
+    static std::vector<int> Parse(const std::string& text);
+    // Writes a script for the processes started from now on (atomically, so a process that
+    // starts meanwhile reads the old script or the new one).
+    static bool Write(const std::string& function, const std::vector<int>& values);
+    static bool Remove(const std::string& function);
+    // The functions that have a script file, sorted.
+    static std::vector<std::string> Scripted();
 };
 
 }  // namespace brelta::host

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,16 @@ namespace {
 bool IsDir(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int RemoveEntry(const char* path, const struct stat* st, int type, struct FTW*) {
+    (void)st;
+    // A failure is not fatal here: the final check tells whether anything is left.
+    if (type == FTW_DP)
+        rmdir(path);
+    else
+        unlink(path);
+    return 0;
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -114,6 +125,12 @@ bool FileUtil::Read(const std::string& path, std::string* content, size_t max_by
 bool FileUtil::Exists(const std::string& path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
+}
+
+bool FileUtil::RemoveTree(const std::string& path) {
+    if (!Exists(path)) return true;
+    nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    return !Exists(path);
 }
 
 }  // namespace brelta::host

@@ -18,6 +18,8 @@ public:
     // Reads at most max_bytes; false when the file cannot be read or is larger.
     static bool Read(const std::string& path, std::string* content, size_t max_bytes = 1024 * 1024);
     static bool Exists(const std::string& path);
+    // rm -r without following symbolic links; true when nothing of the path is left.
+    static bool RemoveTree(const std::string& path);
     // Parent directory of a path ("" for a bare name).
     static std::string Parent(const std::string& path);
 };

@@ -64,6 +64,10 @@ std::string LogWriter::BufferName(int buffer) {
     }
 }
 
+std::string LogWriter::BufferPath(int buffer) {
+    return DeviceRoot::Path() + "/log/" + BufferName(buffer);
+}
+
 std::string LogWriter::UtcNow() {
     struct timeval tv;
     gettimeofday(&tv, nullptr);
@@ -93,8 +97,7 @@ int LogWriter::Write(int buffer, int priority, const char* tag, const char* form
     std::string record =
         Record(UtcNow(), static_cast<long>(getpid()), priority, tag ? tag : "", text);
     TerminalView::ShowRecord(record);
-    std::string path = DeviceRoot::Dir("log") + "/" + BufferName(buffer);
-    if (!FileUtil::AppendLine(path, record)) return -1;
+    if (!FileUtil::AppendLine(BufferPath(buffer), record)) return -1;
     return static_cast<int>(text.size());
 }
 

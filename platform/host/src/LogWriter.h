@@ -19,6 +19,8 @@ public:
     static std::string Escape(const std::string& text);
     static char PriorityLetter(int priority);
     static std::string BufferName(int buffer);
+    // $ROOT/log/<buffer name>, the file of a buffer.
+    static std::string BufferPath(int buffer);
     static std::string UtcNow();
 };
 

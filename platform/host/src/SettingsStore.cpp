@@ -1,5 +1,9 @@
 #include "SettingsStore.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -112,16 +116,50 @@ std::string SettingsStore::KeyPath(const std::string& key) {
     return Root() + "/" + key;
 }
 
-bool SettingsStore::Read(const std::string& key, SettingType type, std::string* value) {
+bool SettingsStore::ReadAny(const std::string& key, SettingType* type, std::string* value) {
     std::string path = KeyPath(key);
     if (path.empty()) return false;
     std::string content;
     if (!FileUtil::Read(path, &content, kMaxFileBytes)) return false;
+    return Parse(content, type, value);
+}
+
+bool SettingsStore::Read(const std::string& key, SettingType type, std::string* value) {
     SettingType found;
     std::string text;
-    if (!Parse(content, &found, &text) || found != type) return false;
+    if (!ReadAny(key, &found, &text) || found != type) return false;
     *value = text;
     return true;
+}
+
+namespace {
+void CollectKeys(const std::string& dir, const std::string& key_dir, const std::string& prefix,
+                 std::vector<std::string>* keys) {
+    DIR* d = opendir(dir.c_str());
+    if (d == nullptr) return;
+    while (struct dirent* entry = readdir(d)) {
+        std::string name = entry->d_name;
+        if (name.empty() || name.front() == '.') continue;
+        std::string path = dir + "/" + name;
+        std::string key = key_dir.empty() ? name : key_dir + "/" + name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0) continue;
+        // Only descend where the prefix can still match, so that a narrow prefix stays cheap.
+        bool could_match = key.compare(0, prefix.size(), prefix, 0, key.size()) == 0;
+        if (S_ISDIR(st.st_mode) && could_match)
+            CollectKeys(path, key, prefix, keys);
+        else if (S_ISREG(st.st_mode) && key.compare(0, prefix.size(), prefix) == 0)
+            keys->push_back(key);
+    }
+    closedir(d);
+}
+}  // namespace
+
+std::vector<std::string> SettingsStore::Keys(const std::string& prefix) {
+    std::vector<std::string> keys;
+    CollectKeys(Root(), "", prefix, &keys);
+    std::sort(keys.begin(), keys.end());
+    return keys;
 }
 
 bool SettingsStore::Write(const std::string& key, SettingType type, const std::string& value) {

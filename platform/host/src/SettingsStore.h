@@ -2,6 +2,7 @@
 #define BRELTA_HOST_SETTINGSSTORE_H
 
 #include <string>
+#include <vector>
 
 namespace brelta::host {
 
@@ -21,7 +22,14 @@ public:
     static std::string Root();
 
     static bool Read(const std::string& key, SettingType type, std::string* value);
+    // The key's type and value, whatever the type; false when the key is missing or its file
+    // is not a setting.
+    static bool ReadAny(const std::string& key, SettingType* type, std::string* value);
     static bool Write(const std::string& key, SettingType type, const std::string& value);
+
+    // Every key whose name begins with `prefix`, sorted; files that no write of the store
+    // could have made (temporary files of an atomic write, dot-names) are not keys.
+    static std::vector<std::string> Keys(const std::string& prefix = "");
 
     static bool GetInt(const std::string& key, int* value);
     static bool GetBool(const std::string& key, int* value);

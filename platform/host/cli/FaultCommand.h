@@ -1,0 +1,25 @@
+#ifndef BRELTA_CLI_FAULTCOMMAND_H
+#define BRELTA_CLI_FAULTCOMMAND_H
+
+#include "CommandGroup.h"
+
+namespace brelta::cli {
+
+// fault set/clear/list: scripted results of platform functions ($ROOT/faults/), for the
+// processes started after the change.
+class FaultCommand : public CommandGroup {
+public:
+    const char* Name() const override { return "fault"; }
+    const char* Usage() const override;
+    int Run(const std::vector<std::string>& args) override;
+
+private:
+    static int Set(const std::vector<std::string>& args);
+    static int Clear(const std::vector<std::string>& args);
+    static int List(const std::vector<std::string>& args);
+    static void RequireName(const std::string& function);
+};
+
+}  // namespace brelta::cli
+
+#endif

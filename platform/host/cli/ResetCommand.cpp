@@ -1,0 +1,68 @@
+#include "ResetCommand.h"
+
+#include <dirent.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "CliError.h"
+#include "DeviceRoot.h"
+#include "FileUtil.h"
+
+namespace brelta::cli {
+
+using host::DeviceRoot;
+
+const char* ResetCommand::Usage() const {
+    return "  reset [--yes]                 empty the device root (asks first without --yes)\n";
+}
+
+bool ResetCommand::Confirmed(const std::string& root) {
+    std::fprintf(stderr, "Empty the device root %s? [y/N] ", root.c_str());
+    std::fflush(stderr);
+    char answer[64] = "";
+    if (std::fgets(answer, sizeof answer, stdin) == nullptr) {
+        std::fputs("\n", stderr);
+        return false;
+    }
+    std::string word(answer);
+    while (!word.empty() && (word.back() == '\n' || word.back() == '\r')) word.pop_back();
+    return word == "y" || word == "Y" || word == "yes" || word == "YES" || word == "Yes";
+}
+
+int ResetCommand::Run(const std::vector<std::string>& args) {
+    bool yes = false;
+    for (const std::string& word : args) {
+        if (word != "--yes" && word != "-y")
+            throw CliError::Usage("unexpected '" + word + "'; usage: brelta-device reset [--yes]");
+        yes = true;
+    }
+    const std::string& root = DeviceRoot::Path();
+    DIR* dir = opendir(root.c_str());
+    if (dir == nullptr) {
+        if (errno == ENOENT) return 0;  // no TV yet: nothing to empty
+        throw CliError::SystemFailure("cannot read " + root, errno);
+    }
+    std::vector<std::string> entries, foreign;
+    while (struct dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        entries.push_back(name);
+        if (!DeviceRoot::IsOwnEntry(name)) foreign.push_back(name);
+    }
+    closedir(dir);
+    if (!foreign.empty()) {
+        std::string names;
+        for (const std::string& name : foreign) names += " " + name;
+        throw CliError::Failure(root + " does not look like a device root (it holds" + names +
+                                "); not emptying it");
+    }
+    if (entries.empty()) return 0;
+    if (!yes && !Confirmed(root)) throw CliError::Failure("not reset");
+    for (const std::string& name : entries)
+        if (!host::FileUtil::RemoveTree(root + "/" + name))
+            throw CliError::Failure("cannot remove everything of " + root + "/" + name);
+    return 0;
+}
+
+}  // namespace brelta::cli
