@@ -5,7 +5,7 @@ set -euo pipefail
 
 BRELTA_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libjson-glib-dev
-    libboost-filesystem-dev libgtest-dev libgmock-dev dbus-daemon clang-format)
+    libboost-filesystem-dev libgtest-dev libgmock-dev dbus-daemon clang-format tmux)
 
 brelta_install_missing() {
     local missing=()

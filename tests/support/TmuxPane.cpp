@@ -1,0 +1,69 @@
+#include "TmuxPane.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "ToolRun.h"
+
+namespace brelta::test {
+
+namespace {
+std::string Run(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
+    pclose(pipe);
+    return output;
+}
+}  // namespace
+
+TmuxPane::TmuxPane(int width, int height) : m_Width(width), m_Height(height) {
+    static int serial = 0;
+    m_Socket = "brelta-test-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
+}
+
+TmuxPane::~TmuxPane() {
+    Tmux("kill-server");
+}
+
+bool TmuxPane::Available() {
+    return std::system("tmux -V >/dev/null 2>&1") == 0;
+}
+
+std::string TmuxPane::Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string TmuxPane::Tmux(const std::string& arguments) const {
+    // -f /dev/null: the person's own tmux configuration must not change what is drawn.
+    return Run("tmux -L " + m_Socket + " -f /dev/null " + arguments + " 2>/dev/null");
+}
+
+bool TmuxPane::Start(const std::string& command) {
+    Tmux("new-session -d -s pane -x " + std::to_string(m_Width) + " -y " +
+         std::to_string(m_Height) + " " + Quote("sh -c " + Quote(command) + "; sleep 600"));
+    return Tmux("has-session -t pane && echo up").find("up") != std::string::npos;
+}
+
+std::string TmuxPane::Capture() const {
+    return Tmux("capture-pane -p -J -S - -t pane");
+}
+
+std::string TmuxPane::WaitFor(const std::string& text, double seconds) const {
+    double deadline = MonotonicSeconds() + seconds;
+    std::string screen;
+    for (;;) {
+        screen = Capture();
+        if (screen.find(text) != std::string::npos || MonotonicSeconds() > deadline) return screen;
+        usleep(100 * 1000);
+    }
+}
+
+}  // namespace brelta::test
