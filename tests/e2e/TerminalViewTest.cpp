@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "LogRecords.h"
+#include "Shell.h"
 #include "TempDeviceRoot.h"
 #include "TmuxPane.h"
 #include "ToolRun.h"
 
 using brelta::test::LogRecords;
+using brelta::test::Shell;
 using brelta::test::TempDeviceRoot;
 using brelta::test::TmuxPane;
 using brelta::test::ToolRun;
@@ -21,10 +23,10 @@ const char kEnded[] = "__tool_ended__";
 
 // The tool on `root` in a fresh pane; returns the screen once the tool has ended.
 std::string RunOnTerminal(TmuxPane& pane, const TempDeviceRoot& root, const std::string& id) {
-    std::string command = "env BRELTA_DEVICE_ROOT=" + TmuxPane::Quote(root.Path()) +
+    std::string command = "env BRELTA_DEVICE_ROOT=" + Shell::Quote(root.Path()) +
                           " DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent " +
-                          TmuxPane::Quote(ToolRun::ToolPath()) + " " + TmuxPane::Quote(id) +
-                          "; echo " + kEnded;
+                          Shell::Quote(ToolRun::ToolPath()) + " " + Shell::Quote(id) + "; echo " +
+                          kEnded;
     if (!pane.Start(command)) return "";
     return pane.WaitFor(kEnded, 20);
 }

@@ -3,10 +3,11 @@
 #include <dirent.h>
 
 #include <cctype>
-#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
+
+#include "Shell.h"
 
 namespace brelta::test {
 
@@ -279,17 +280,8 @@ std::vector<PlatformSeam::Violation> PlatformSeam::ScanFile(
 std::vector<PlatformSeam::Violation> PlatformSeam::ScanObjects(
     const std::vector<std::string>& objects, const std::string& standInLibrary,
     std::set<std::string>* used) const {
-    auto run = [](const std::string& command) {
-        std::string output;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return output;
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-        pclose(pipe);
-        return output;
-    };
-    auto quote = [](const std::string& path) { return "'" + path + "'"; };
+    auto run = Shell::Output;
+    auto quote = Shell::Quote;
 
     // Strong definitions only: template code instantiated in both is weak and not the
     // stand-ins' own.

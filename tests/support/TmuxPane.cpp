@@ -2,25 +2,12 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 
+#include "Shell.h"
 #include "ToolRun.h"
 
 namespace brelta::test {
-
-namespace {
-std::string Run(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    pclose(pipe);
-    return output;
-}
-}  // namespace
 
 TmuxPane::TmuxPane(int width, int height) : m_Width(width), m_Height(height) {
     static int serial = 0;
@@ -35,20 +22,15 @@ bool TmuxPane::Available() {
     return std::system("tmux -V >/dev/null 2>&1") == 0;
 }
 
-std::string TmuxPane::Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 std::string TmuxPane::Tmux(const std::string& arguments) const {
     // -f /dev/null: the person's own tmux configuration must not change what is drawn.
-    return Run("tmux -L " + m_Socket + " -f /dev/null " + arguments + " 2>/dev/null");
+    return Shell::Output("tmux -L " + m_Socket + " -f /dev/null " + arguments + " 2>/dev/null");
 }
 
 bool TmuxPane::Start(const std::string& command) {
     Tmux("new-session -d -s pane -x " + std::to_string(m_Width) + " -y " +
-         std::to_string(m_Height) + " " + Quote("sh -c " + Quote(command) + "; sleep 600"));
+         std::to_string(m_Height) + " " +
+         Shell::Quote("sh -c " + Shell::Quote(command) + "; sleep 600"));
     return Tmux("has-session -t pane && echo up").find("up") != std::string::npos;
 }
 

@@ -23,9 +23,6 @@ public:
     // Captures until the screen holds `text`, or `seconds` have passed; the last capture.
     std::string WaitFor(const std::string& text, double seconds) const;
 
-    // 'text' quoted for sh.
-    static std::string Quote(const std::string& text);
-
 private:
     std::string Tmux(const std::string& arguments) const;
 
