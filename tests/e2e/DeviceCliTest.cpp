@@ -2,7 +2,10 @@
 // reads, and what it prints must be what the platform wrote.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <usb_device.h>
 
 #include <cstdlib>
 #include <string>
@@ -44,8 +47,9 @@ TEST(DeviceCli, HelpListsEveryGroupAndUsageErrorsExitTwo) {
     RunResult help = Cli(root, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* word : {"settings get", "fault set", "log [main|system]", "launches", "reset",
-                             root.Path().c_str()})
+    for (const char* word :
+         {"settings get", "settings watch", "usb attach", "toast press", "fault set",
+          "log [main|system]", "launches", "reset", root.Path().c_str()})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
     RunResult group = Cli(root, {"fault", "--help"});
@@ -174,6 +178,178 @@ TEST(DeviceCli, FaultScriptsAreTheOnesThePlatformTakes) {
     EXPECT_FALSE(root.Exists("settings"));
 }
 
+// Points this process's platform at the root, to read what the CLI wrote as the tool would.
+void UseRoot(const TempDeviceRoot& root) {
+    setenv("BRELTA_DEVICE_ROOT", root.Path().c_str(), 1);
+    brelta::host::DeviceRoot::Reset();
+    brelta::host::Faults::Reset();
+}
+
+TEST(DeviceCli, UsbDevicesAttachedAreTheOnesTheServiceLists) {
+    TempDeviceRoot root;
+    EXPECT_EQ(Cli(root, {"usb", "attach", root / "usb0", "SanDisk Ultra"}).exitCode, 0);
+    RunResult second = Cli(root, {"usb", "attach", "/media/usb1"});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.err, "brelta-device: note: /media/usb1 does not exist yet\n");
+    EXPECT_EQ(root.Read("usb/devices"),
+              root / "usb0" + "\tSanDisk Ultra\n/media/usb1\tUSB Storage\n");
+    EXPECT_EQ(Cli(root, {"usb", "list"}).out, root.Read("usb/devices"));
+
+    UseRoot(root);
+    ASSERT_EQ(usb_get_connected_device_number(USB_DEVICE_TYPE_STORAGE), 2);
+    usb_device_list_h list = nullptr;
+    usb_device_h first = nullptr;
+    ASSERT_EQ(usb_device_get_device_list(USB_DEVICE_TYPE_STORAGE, &list), 0);
+    ASSERT_EQ(usb_device_list_get_first(list, &first), 0);
+    EXPECT_STREQ(usb_device_get_mountpath(first), (root / "usb0").c_str());
+    EXPECT_STREQ(usb_device_get_product(first), "SanDisk Ultra");
+    usb_device_free_device_list(list);
+
+    RunResult again = Cli(root, {"usb", "attach", root / "usb0"});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_NE(again.err.find("is already attached"), std::string::npos);
+    EXPECT_EQ(Cli(root, {"usb", "detach", root / "usb0"}).exitCode, 0);
+    EXPECT_EQ(Cli(root, {"usb", "list"}).out, "/media/usb1\tUSB Storage\n");
+    EXPECT_EQ(Cli(root, {"usb", "detach", root / "usb0"}).exitCode, 1);
+    EXPECT_EQ(usb_get_connected_device_number(USB_DEVICE_TYPE_STORAGE), 1);
+
+    ExpectUsageError(Cli(root, {"usb", "attach", "relative/path"}), "relative path");
+    ExpectUsageError(Cli(root, {"usb", "attach", "/a\tb"}), "tab in the path");
+    ExpectUsageError(Cli(root, {"usb", "attach", "/a", "two\nlines"}), "line break");
+    ExpectUsageError(Cli(root, {"usb", "list", "x"}), "extra word");
+    EXPECT_EQ(Cli(root, {"usb", "list"}).out, "/media/usb1\tUSB Storage\n");
+}
+
+// Lines of $ROOT/<relative> once `done` holds for them, polling for up to ten seconds.
+template <typename Done>
+std::vector<std::string> LinesWhen(const TempDeviceRoot& root, const std::string& relative,
+                                   Done done) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200; ++i) {
+        std::string text = root.Read(relative);
+        lines.clear();
+        for (std::string::size_type start = 0, end;
+             (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        if (done(lines)) break;
+        usleep(50 * 1000);
+    }
+    return lines;
+}
+
+// The CLI in the background through a shell, its standard output in $OUT/<name>.
+void StartCli(ToolRun& run, const TempDeviceRoot& out, const std::string& name,
+              const std::string& args) {
+    run.Start({"-c", "exec '" + std::string(BRELTA_DEVICE_CLI_PATH) + "' " + args + " > '" +
+                         (out / name) + "'"});
+}
+
+TEST(DeviceCli, SettingsWatchPrintsEachChangeOfItsKeys) {
+    TempDeviceRoot root, out;
+    ToolRun watch(root, "/bin/sh");
+    StartCli(watch, out, "watched", "settings watch db/a/lang db/b/mode");
+    // Written until the watch shows it: the watch has registered by then.
+    auto lines = LinesWhen(out, "watched", [&](auto& l) {
+        if (l.empty()) Cli(root, {"settings", "set", "db/a/lang", "string", "first"});
+        return !l.empty();
+    });
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "db/a/lang string first");
+    size_t before = lines.size();
+
+    ASSERT_EQ(Cli(root, {"settings", "set", "db/other/key", "int", "1"}).exitCode, 0);
+    ASSERT_EQ(Cli(root, {"settings", "set", "db/b/mode", "double", "0.1"}).exitCode, 0);
+    // As a person with echo would: written in place.
+    root.Write("settings/db/a/lang", "string en US\n");
+    root.Write("settings/db/b/mode", "bool 7\n");
+    lines = LinesWhen(out, "watched", [&](auto& l) { return l.size() >= before + 3; });
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + before, lines.end()),
+              (std::vector<std::string>{"db/b/mode double 0.1", "db/a/lang string en US",
+                                        "db/b/mode (not a valid setting)"}));
+}
+
+// A journal post line as the notification service writes it.
+std::string Post(int id, long pid, const std::string& title, const std::string& buttons) {
+    return "{\"op\":\"post\",\"id\":" + std::to_string(id) + ",\"pid\":" + std::to_string(pid) +
+           ",\"type\":0,\"title\":\"" + title +
+           "\",\"content\":\"text\",\"image\":null,\"buttons\":[" + buttons +
+           "],\"default_button\":1,\"display_applist\":16,\"layout\":1,\"hide_timeout\":60}\n";
+}
+
+long EndedPid() {
+    pid_t pid = fork();
+    if (pid == 0) _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+
+TEST(DeviceCli, ToastsOfEndedProcessesAreNotOnScreenAndCannotBePressed) {
+    TempDeviceRoot root;
+    long gone = EndedPid();
+    root.Write("notifications/journal",
+               Post(3, gone, "left behind", "{\"button\":1,\"text\":\"OK\",\"image\":null}") +
+                   Post(4, getpid(), "live", "") +
+                   "{\"op\":\"event\",\"id\":4,\"pid\":1,\"event\":101}\n" +
+                   Post(5, getpid(), "still here", ""));
+    RunResult list = Cli(root, {"toast", "list"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_EQ(list.out.find("left behind"), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.find("live"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("still here"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("posted by pid " + std::to_string(getpid())), std::string::npos);
+
+    RunResult ended = Cli(root, {"toast", "press", "3", "1"});
+    EXPECT_EQ(ended.exitCode, 1);
+    EXPECT_NE(ended.err.find("which has ended"), std::string::npos) << ended.err;
+    RunResult hidden = Cli(root, {"toast", "hide", "4"});
+    EXPECT_EQ(hidden.exitCode, 1);
+    EXPECT_EQ(hidden.err, "brelta-device: notification 4 is not on screen\n");
+    EXPECT_FALSE(root.Exists("notifications/input/3"));
+    EXPECT_FALSE(root.Exists("notifications/input/4"));
+    ExpectUsageError(Cli(root, {"toast", "press", "5", "3"}), "button 3");
+    ExpectUsageError(Cli(root, {"toast", "press", "x", "1"}), "id not a number");
+    ExpectUsageError(Cli(root, {"toast", "hide"}), "no id");
+}
+
+TEST(DeviceCli, ToastHideReachesThePostingProcess) {
+    TempDeviceRoot root;
+    ToolRun peer(root, std::string(BRELTA_HELPER_DIR) + "/notification_peer");
+    peer.Start({"peer toast", "0", "20"});
+    LinesWhen(root, "notifications/journal", [](auto& l) { return !l.empty(); });
+    RunResult hide = Cli(root, {"toast", "hide", "1"});
+    EXPECT_EQ(hide.exitCode, 0) << hide.err;
+    RunResult got = peer.Wait(20);
+    EXPECT_EQ(got.exitCode, 0);
+    EXPECT_EQ(got.out, "event 100\n");
+    EXPECT_EQ(Cli(root, {"toast", "list"}).out, "");
+}
+
+#if __has_include("../../test-tool/src/CTCPDumpTask.h")
+TEST(DeviceCli, ToastOfTheToolIsDrawnAndItsButtonPressed) {
+    TempDeviceRoot root;
+    ToolRun tool(root);
+    tool.Start({"brelta.keycombination.tcpdumpstart"});
+    LinesWhen(root, "notifications/journal", [](auto& l) { return !l.empty(); });
+    RunResult list = Cli(root, {"toast", "list"});
+    EXPECT_EQ(list.exitCode, 0);
+    for (const char* part :
+         {"TCP Dump tool", "tcp dump and ts dump start successfully", "[>OK<]", "notification 1"})
+        EXPECT_NE(list.out.find(part), std::string::npos) << part << "\n" << list.out;
+
+    RunResult noSecond = Cli(root, {"toast", "press", "1", "2"});
+    EXPECT_EQ(noSecond.exitCode, 1);
+    EXPECT_EQ(noSecond.err, "brelta-device: notification 1 has no button 2\n");
+    RunResult press = Cli(root, {"toast", "press", "1", "1"});
+    EXPECT_EQ(press.exitCode, 0) << press.err;
+    auto journal = LinesWhen(root, "notifications/journal", [](auto& l) { return l.size() >= 2; });
+    ASSERT_GE(journal.size(), 2u);
+    EXPECT_NE(journal[1].find("\"op\":\"event\",\"id\":1"), std::string::npos) << journal[1];
+    EXPECT_NE(journal[1].find("\"event\":0"), std::string::npos) << journal[1];
+    EXPECT_EQ(Cli(root, {"toast", "list"}).out, "");
+    EXPECT_EQ(tool.Wait(20).exitCode, 0);
+}
+#endif
+
 // Records as the log writer makes them, with a chosen time.
 std::string Record(const std::string& time, const std::string& tag, const std::string& text) {
     return "2026-12-05T13:46:" + time + "Z 42 I/" + tag + ": f.cpp: fn(1) > " + text + "\n";
@@ -204,30 +380,12 @@ TEST(DeviceCli, LogMergesTheBuffersInTimeOrder) {
     EXPECT_EQ(nothing.out, "");
 }
 
-// Lines of `path` once `done` holds for them, polling for up to ten seconds.
-template <typename Done>
-std::vector<std::string> LinesWhen(const TempDeviceRoot& root, const std::string& relative,
-                                   Done done) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 200; ++i) {
-        std::string text = root.Read(relative);
-        lines.clear();
-        for (std::string::size_type start = 0, end;
-             (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        if (done(lines)) break;
-        usleep(50 * 1000);
-    }
-    return lines;
-}
-
 TEST(DeviceCli, LogFollowPrintsRecordsAsTheyComeAndSurvivesAReset) {
     TempDeviceRoot root;
     TempDeviceRoot out;
     // Through a shell, to read what it printed while it still runs.
     ToolRun follow(root, "/bin/sh");
-    follow.Start({"-c", "exec '" + std::string(BRELTA_DEVICE_CLI_PATH) + "' log system -f > '" +
-                            (out / "followed") + "'"});
+    StartCli(follow, out, "followed", "log system -f");
     usleep(200 * 1000);
     RunResult tool = ToolRun(root).Run({"brelta.keycombination.nothing"});
     ASSERT_EQ(tool.exitCode, 0);

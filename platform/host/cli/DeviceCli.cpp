@@ -10,6 +10,8 @@
 #include "LogCommand.h"
 #include "ResetCommand.h"
 #include "SettingsCommand.h"
+#include "ToastCommand.h"
+#include "UsbCommand.h"
 
 namespace brelta::cli {
 
@@ -21,6 +23,8 @@ bool IsHelp(const std::string& word) {
 
 DeviceCli::DeviceCli() {
     m_Groups.emplace_back(new SettingsCommand());
+    m_Groups.emplace_back(new UsbCommand());
+    m_Groups.emplace_back(new ToastCommand());
     m_Groups.emplace_back(new FaultCommand());
     m_Groups.emplace_back(new LogCommand());
     m_Groups.emplace_back(new LaunchesCommand());

@@ -1,10 +1,16 @@
 #include "SettingsCommand.h"
 
+#include <glib.h>
+
 #include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <set>
 
 #include "CliError.h"
 #include "FileUtil.h"
 #include "SettingsStore.h"
+#include "SettingsWatcher.h"
 
 namespace brelta::cli {
 
@@ -15,7 +21,8 @@ using host::SettingType;
 const char* SettingsCommand::Usage() const {
     return "  settings get KEY              print the value of KEY\n"
            "  settings set KEY TYPE VALUE   write KEY (TYPE: int, bool, double, string)\n"
-           "  settings list [PREFIX]        print KEY TYPE VALUE of every key (below PREFIX)\n";
+           "  settings list [PREFIX]        print KEY TYPE VALUE of every key (below PREFIX)\n"
+           "  settings watch KEY...         print KEY TYPE VALUE at each change, until ^C\n";
 }
 
 int SettingsCommand::Run(const std::vector<std::string>& args) {
@@ -23,6 +30,7 @@ int SettingsCommand::Run(const std::vector<std::string>& args) {
     if (command == "get") return Get(args);
     if (command == "set") return Set(args);
     if (command == "list") return List(args);
+    if (command == "watch") return Watch(args);
     UnknownSubcommand(command);
 }
 
@@ -76,6 +84,54 @@ int SettingsCommand::List(const std::vector<std::string>& args) {
         else
             Print(key + " (not a valid setting)\n");
     }
+    return 0;
+}
+
+namespace {
+// One line per change, as "settings list" prints a key, written at once for a reader at the
+// other end of a pipe.
+void PrintChange(keynode_t* node, void*) {
+    std::string line = node->name + " ";
+    switch (node->type) {
+        case VCONF_TYPE_INT:
+            line += "int " + std::to_string(node->intValue);
+            break;
+        case VCONF_TYPE_BOOL:
+            line += "bool " + std::to_string(node->intValue);
+            break;
+        case VCONF_TYPE_DOUBLE: {
+            // The shortest text that reads back as the same double, as a person would write.
+            char text[64];
+            auto end = std::to_chars(text, text + sizeof text, node->dblValue).ptr;
+            line += "double " + std::string(text, end);
+            break;
+        }
+        case VCONF_TYPE_STRING:
+            line += "string " + node->strValue;
+            break;
+        default:
+            line += "(not a valid setting)";
+    }
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+}  // namespace
+
+int SettingsCommand::Watch(const std::vector<std::string>& args) {
+    RequireCount(args, 1, 1, static_cast<size_t>(-1), "settings watch KEY...");
+    std::set<std::string> keys;
+    for (size_t i = 1; i < args.size(); ++i) {
+        KeyPath(args[i]);
+        keys.insert(args[i]);
+    }
+    // The store's own change notifications, as the tool registers them (without the scripted
+    // faults of vconf_notify_key_changed: those are meant for the tool).
+    for (const std::string& key : keys)
+        if (!host::SettingsWatcher::Instance().Add(key, PrintChange, nullptr))
+            throw CliError::Failure("cannot watch " + key);
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
     return 0;
 }
 

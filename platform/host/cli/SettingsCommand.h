@@ -17,6 +17,7 @@ private:
     static int Get(const std::vector<std::string>& args);
     static int Set(const std::vector<std::string>& args);
     static int List(const std::vector<std::string>& args);
+    static int Watch(const std::vector<std::string>& args);
     // The key's file, or a usage error when the key cannot be one.
     static std::string KeyPath(const std::string& key);
 };

@@ -44,6 +44,22 @@ std::vector<JsonNode*> JsonJournal::ReadAll(const std::string& relative) {
     return nodes;
 }
 
+std::optional<long> JsonJournal::IntMember(JsonObject* object, const char* name) {
+    JsonNode* node = json_object_get_member(object, name);
+    if (node == nullptr || !JSON_NODE_HOLDS_VALUE(node) ||
+        json_node_get_value_type(node) != G_TYPE_INT64)
+        return std::nullopt;
+    return static_cast<long>(json_node_get_int(node));
+}
+
+const char* JsonJournal::StringMember(JsonObject* object, const char* name) {
+    JsonNode* node = json_object_get_member(object, name);
+    if (node == nullptr || !JSON_NODE_HOLDS_VALUE(node) ||
+        json_node_get_value_type(node) != G_TYPE_STRING)
+        return nullptr;
+    return json_node_get_string(node);
+}
+
 void JsonJournal::AddStringOrNull(JsonBuilder* builder, const char* name, const char* value) {
     json_builder_set_member_name(builder, name);
     if (value != nullptr)

@@ -3,6 +3,7 @@
 
 #include <json-glib/json-glib.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ public:
     // Every line of $ROOT/<relative> that parses as a JSON object, in order; the caller
     // frees each node with json_node_unref.
     static std::vector<JsonNode*> ReadAll(const std::string& relative);
+    // A member of a journal line: nullopt (null) when it is missing, null or of another kind.
+    static std::optional<long> IntMember(JsonObject* object, const char* name);
+    static const char* StringMember(JsonObject* object, const char* name);
     // Adds "name": value, or "name": null when value is null.
     static void AddStringOrNull(JsonBuilder* builder, const char* name, const char* value);
 };

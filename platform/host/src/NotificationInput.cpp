@@ -1,5 +1,6 @@
 #include "NotificationInput.h"
 
+#include "DeviceRoot.h"
 #include "NotificationService.h"
 #include "SettingsStore.h"
 
@@ -50,6 +51,14 @@ void NotificationInput::Stop(GFileMonitor* monitor) {
     g_signal_handlers_disconnect_by_func(monitor, reinterpret_cast<gpointer>(OnChanged), nullptr);
     g_file_monitor_cancel(monitor);
     g_object_unref(monitor);
+}
+
+std::string NotificationInput::Dir() {
+    return DeviceRoot::Path() + "/" + kRelativeDir;
+}
+
+std::string NotificationInput::Path(int id) {
+    return Dir() + "/" + std::to_string(id);
 }
 
 bool NotificationInput::ParseId(const std::string& name, int* id) {

@@ -19,6 +19,11 @@ public:
     static GFileMonitor* Watch(const std::string& dir, unsigned serial);
     static void Stop(GFileMonitor* monitor);
 
+    static constexpr const char* kRelativeDir = "notifications/input";
+    // The input directory, $ROOT/notifications/input, and the file that acts on `id`.
+    static std::string Dir();
+    static std::string Path(int id);
+
     // The id that a file name stands for: decimal digits without a leading zero, > 0.
     static bool ParseId(const std::string& name, int* id);
     // The event that a file's content asks for: 0, 1, 100 or 102, blanks around it allowed.

@@ -19,6 +19,14 @@ void AddIntOrNull(JsonBuilder* builder, const char* name, std::optional<int> val
     else
         json_builder_add_null_value(builder);
 }
+std::optional<int> IntMember(JsonObject* object, const char* name) {
+    std::optional<long> value = JsonJournal::IntMember(object, name);
+    return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
+}
+
+const char* StringMember(JsonObject* object, const char* name) {
+    return JsonJournal::StringMember(object, name);
+}
 }  // namespace
 
 bool NotificationRecord::SetText(int type, const char* text, const char* key) {
@@ -93,6 +101,33 @@ void NotificationRecord::AddPostMembers(JsonBuilder* builder) const {
     AddIntOrNull(builder, "display_applist", m_DisplayApplist);
     AddIntOrNull(builder, "layout", m_Layout);
     AddIntOrNull(builder, "hide_timeout", m_HideTimeout);
+}
+
+std::unique_ptr<NotificationRecord> NotificationRecord::FromPost(JsonObject* post) {
+    auto record = std::make_unique<NotificationRecord>(IntMember(post, "type").value_or(0));
+    record->SetId(IntMember(post, "id").value_or(0));
+    record->SetText(0, StringMember(post, "title"), nullptr);
+    record->SetText(1, StringMember(post, "content"), nullptr);
+    record->SetImage(0, StringMember(post, "image"));
+    JsonNode* buttons = json_object_get_member(post, "buttons");
+    if (buttons != nullptr && JSON_NODE_HOLDS_ARRAY(buttons)) {
+        JsonArray* array = json_node_get_array(buttons);
+        for (guint i = 0; i < json_array_get_length(array); ++i) {
+            JsonNode* node = json_array_get_element(array, i);
+            if (!JSON_NODE_HOLDS_OBJECT(node)) continue;
+            JsonObject* button = json_node_get_object(node);
+            std::optional<int> index = IntMember(button, "button");
+            if (!index || !record->AddButton(*index)) continue;
+            record->SetText(ButtonTextType(*index), StringMember(button, "text"), nullptr);
+            record->SetImage(ButtonImageType(*index), StringMember(button, "image"));
+        }
+    }
+    if (std::optional<int> index = IntMember(post, "default_button"))
+        record->SetDefaultButton(*index);
+    record->m_DisplayApplist = IntMember(post, "display_applist");
+    record->m_Layout = IntMember(post, "layout");
+    record->m_HideTimeout = IntMember(post, "hide_timeout");
+    return record;
 }
 
 }  // namespace brelta::host

@@ -4,6 +4,7 @@
 #include <json-glib/json-glib.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -52,6 +53,9 @@ public:
     // Adds the members of a post record after "op", "id" and "pid": type, title, content,
     // image, buttons, default_button, display_applist, layout, hide_timeout.
     void AddPostMembers(JsonBuilder* builder) const;
+    // The record that a journalled post line describes (its id included); members that are
+    // missing or null stay unset.
+    static std::unique_ptr<NotificationRecord> FromPost(JsonObject* post);
 
 private:
     int m_Type;

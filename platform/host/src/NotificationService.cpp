@@ -11,14 +11,15 @@
 #include "JsonJournal.h"
 #include "NotificationIds.h"
 #include "NotificationInput.h"
+#include "NotificationScreen.h"
 #include "NotificationRecord.h"
 #include "NotificationView.h"
 
 namespace brelta::host {
 
 namespace {
-const char* const kJournal = "notifications/journal";
-const char* const kInputDir = "notifications/input";
+const char* const kJournal = NotificationScreen::kJournal;
+const char* const kInputDir = NotificationInput::kRelativeDir;
 // Not an event: asks to look at the input file of a newly posted id.
 constexpr int kLookAtInput = -1;
 

@@ -55,11 +55,21 @@ std::vector<UsbDevices::Line> UsbDevices::Parse(const std::string& content) {
     return lines;
 }
 
+std::string UsbDevices::Format(const std::vector<Line>& lines) {
+    std::string content;
+    for (const Line& line : lines) content += line.mountpath + "\t" + line.product + "\n";
+    return content;
+}
+
+std::string UsbDevices::Path() {
+    return DeviceRoot::Path() + "/usb/devices";
+}
+
 std::vector<usb_device_s*> UsbDevices::Attached(int type) {
     std::vector<usb_device_s*> devices;
     if (type != USB_DEVICE_TYPE_STORAGE && type != USB_DEVICE_TYPE_ALL) return devices;
     std::string content;
-    if (!FileUtil::Read(DeviceRoot::Path() + "/usb/devices", &content)) return devices;
+    if (!FileUtil::Read(Path(), &content)) return devices;
     std::lock_guard<std::mutex> lock(g_mutex);
     for (const Line& line : Parse(content)) devices.push_back(Intern(line));
     return devices;

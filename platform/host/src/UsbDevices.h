@@ -33,6 +33,10 @@ public:
     // Splits the content of the devices file. Empty lines are skipped; a line without a TAB
     // is a device without a product name; a trailing CR is dropped (files edited elsewhere).
     static std::vector<Line> Parse(const std::string& content);
+    // The devices file's content for these devices (what Parse reads back).
+    static std::string Format(const std::vector<Line>& lines);
+    // $ROOT/usb/devices.
+    static std::string Path();
 
     // The devices of `type` attached now (storage and "all" see the file; other types see
     // none). Each device is interned: the same line yields the same device, never freed.

@@ -1,0 +1,27 @@
+#ifndef BRELTA_CLI_USBCOMMAND_H
+#define BRELTA_CLI_USBCOMMAND_H
+
+#include "CommandGroup.h"
+
+namespace brelta::cli {
+
+// usb attach/detach/list: the USB storage devices of the emulated TV ($ROOT/usb/devices),
+// read and written with the USB stand-in's own format code.
+class UsbCommand : public CommandGroup {
+public:
+    // The product name of a device attached without one.
+    static constexpr const char* kDefaultProduct = "USB Storage";
+
+    const char* Name() const override { return "usb"; }
+    const char* Usage() const override;
+    int Run(const std::vector<std::string>& args) override;
+
+private:
+    static int Attach(const std::vector<std::string>& args);
+    static int Detach(const std::vector<std::string>& args);
+    static int List(const std::vector<std::string>& args);
+};
+
+}  // namespace brelta::cli
+
+#endif

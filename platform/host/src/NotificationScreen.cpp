@@ -1,0 +1,60 @@
+#include "NotificationScreen.h"
+
+#include <algorithm>
+#include <map>
+
+#include "JsonJournal.h"
+
+namespace brelta::host {
+
+std::vector<NotificationScreen::Shown> NotificationScreen::OnScreen(
+    const std::vector<JsonNode*>& lines) {
+    // Keyed by id; `order` is the line number of the latest post.
+    struct Entry {
+        size_t order;
+        Shown shown;
+    };
+    std::map<int, Entry> shown;
+    for (size_t line = 0; line < lines.size(); ++line) {
+        if (!JSON_NODE_HOLDS_OBJECT(lines[line])) continue;
+        JsonObject* object = json_node_get_object(lines[line]);
+        const char* opText = JsonJournal::StringMember(object, "op");
+        std::string op = opText != nullptr ? opText : "";
+        int id = static_cast<int>(JsonJournal::IntMember(object, "id").value_or(0));
+        if (op == "post" && id > 0) {
+            Entry& entry = shown[id];
+            entry.order = line;
+            entry.shown.id = id;
+            entry.shown.pid = JsonJournal::IntMember(object, "pid").value_or(0);
+            entry.shown.record = NotificationRecord::FromPost(object);
+        } else if (op == "event") {
+            shown.erase(id);
+        } else if (op == "delete_all") {
+            JsonNode* ids = json_object_get_member(object, "ids");
+            if (ids == nullptr || !JSON_NODE_HOLDS_ARRAY(ids)) continue;
+            JsonArray* array = json_node_get_array(ids);
+            for (guint i = 0; i < json_array_get_length(array); ++i) {
+                JsonNode* element = json_array_get_element(array, i);
+                if (JSON_NODE_HOLDS_VALUE(element) &&
+                    json_node_get_value_type(element) == G_TYPE_INT64)
+                    shown.erase(static_cast<int>(json_node_get_int(element)));
+            }
+        }
+    }
+    std::vector<Entry*> sorted;
+    for (auto& item : shown) sorted.push_back(&item.second);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Entry* a, const Entry* b) { return a->order < b->order; });
+    std::vector<Shown> result;
+    for (Entry* entry : sorted) result.push_back(std::move(entry->shown));
+    return result;
+}
+
+std::vector<NotificationScreen::Shown> NotificationScreen::OnScreen() {
+    std::vector<JsonNode*> lines = JsonJournal::ReadAll(kJournal);
+    std::vector<Shown> result = OnScreen(lines);
+    for (JsonNode* node : lines) json_node_unref(node);
+    return result;
+}
+
+}  // namespace brelta::host

@@ -1,0 +1,112 @@
+// Reading the notification journal back: what is on screen, and posts rebuilt as records.
+#include <gtest/gtest.h>
+
+#include <json-glib/json-glib.h>
+
+#include <string>
+#include <vector>
+
+#include "JsonJournal.h"
+#include "NotificationScreen.h"
+#include "NotificationRecord.h"
+
+using brelta::host::JsonJournal;
+using brelta::host::NotificationRecord;
+using brelta::host::NotificationScreen;
+
+namespace {
+
+std::vector<JsonNode*> Parse(const std::vector<std::string>& lines) {
+    std::vector<JsonNode*> nodes;
+    for (const std::string& line : lines) nodes.push_back(json_from_string(line.c_str(), nullptr));
+    return nodes;
+}
+
+std::string PostLine(const NotificationRecord& record, long pid) {
+    JsonBuilder* builder = json_builder_new();
+    json_builder_begin_object(builder);
+    json_builder_set_member_name(builder, "op");
+    json_builder_add_string_value(builder, "post");
+    json_builder_set_member_name(builder, "id");
+    json_builder_add_int_value(builder, record.Id());
+    json_builder_set_member_name(builder, "pid");
+    json_builder_add_int_value(builder, pid);
+    record.AddPostMembers(builder);
+    json_builder_end_object(builder);
+    JsonNode* node = json_builder_get_root(builder);
+    std::string line = JsonJournal::ToLine(node);
+    json_node_unref(node);
+    g_object_unref(builder);
+    return line;
+}
+
+NotificationRecord Titled(int id, const char* title) {
+    NotificationRecord record(0);
+    record.SetId(id);
+    record.SetText(0, title, nullptr);
+    return record;
+}
+
+TEST(NotificationScreen, OnScreenIsPostedAndNeitherDeletedNorEnded) {
+    std::vector<JsonNode*> lines = Parse({
+        PostLine(Titled(1, "one"), 10),
+        PostLine(Titled(2, "two"), 10),
+        PostLine(Titled(3, "three"), 11),
+        R"({"op":"event","id":1,"pid":10,"event":0})",
+        R"({"op":"delete_all","pid":11,"type":0,"ids":[3,"x",null]})",
+        PostLine(Titled(4, "four"), 12),
+        // A re-post shows a notification again, with what it holds now, in its new place.
+        PostLine(Titled(1, "one again"), 10),
+        R"({"op":"event","id":4,"pid":12,"event":101})",
+        R"({"op":"event","pid":12})",
+        R"({"op":"mystery","id":2})",
+        "[1,2]",
+    });
+    auto shown = NotificationScreen::OnScreen(lines);
+    for (JsonNode* node : lines)
+        if (node != nullptr) json_node_unref(node);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].id, 2);
+    EXPECT_EQ(shown[0].pid, 10);
+    EXPECT_EQ(shown[1].id, 1);
+    EXPECT_EQ(shown[1].record->FindText(0)->text, "one again");
+}
+
+TEST(NotificationScreen, APostLineRebuildsTheRecordThatWroteIt) {
+    NotificationRecord record(0);
+    record.SetId(7);
+    record.SetText(0, "TCP Dump tool", "TITLE");
+    record.SetText(1, "line with \"quotes\" and ü", nullptr);
+    record.SetImage(0, "/icons/x.png");
+    record.AddButton(1);
+    record.AddButton(2);
+    record.SetText(NotificationRecord::ButtonTextType(1), "OK", nullptr);
+    record.SetText(NotificationRecord::ButtonTextType(2), "Cancel", nullptr);
+    record.SetDefaultButton(2);
+    record.SetDisplayApplist(16);
+    record.SetHideTimeout(60);
+    std::string line = PostLine(record, 99);
+    JsonNode* node = json_from_string(line.c_str(), nullptr);
+    ASSERT_NE(node, nullptr);
+    auto rebuilt = NotificationRecord::FromPost(json_node_get_object(node));
+    json_node_unref(node);
+    // Written again, it is the same line: nothing is lost or added on the way.
+    EXPECT_EQ(PostLine(*rebuilt, 99), line);
+    EXPECT_EQ(rebuilt->Id(), 7);
+    EXPECT_EQ(rebuilt->DefaultButton(), 2);
+    EXPECT_FALSE(rebuilt->Layout().has_value());
+
+    // Members of the wrong kind are left unset instead of read as something else.
+    JsonNode* odd = json_from_string(
+        R"({"op":"post","id":8,"title":5,"buttons":[{"button":3},{"button":"1"},{"button":2}],)"
+        R"("default_button":"1","hide_timeout":null})",
+        nullptr);
+    auto partial = NotificationRecord::FromPost(json_node_get_object(odd));
+    json_node_unref(odd);
+    EXPECT_EQ(partial->FindText(0), nullptr);
+    EXPECT_EQ(partial->Buttons(), (std::set<int>{2}));
+    EXPECT_FALSE(partial->DefaultButton().has_value());
+    EXPECT_FALSE(partial->HideTimeout().has_value());
+}
+
+}  // namespace
