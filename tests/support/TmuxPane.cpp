@@ -34,8 +34,8 @@ bool TmuxPane::Start(const std::string& command) {
     return Tmux("has-session -t pane && echo up").find("up") != std::string::npos;
 }
 
-std::string TmuxPane::Capture() const {
-    return Tmux("capture-pane -p -J -S - -t pane");
+std::string TmuxPane::Capture(bool attributes) const {
+    return Tmux(std::string("capture-pane -p -J ") + (attributes ? "-e " : "") + "-S - -t pane");
 }
 
 std::string TmuxPane::WaitFor(const std::string& text, double seconds) const {

@@ -18,8 +18,9 @@ public:
     static bool Available();
     // Runs a shell command line in the pane; the pane stays after the command ends.
     bool Start(const std::string& command);
-    // The whole pane history, wrapped lines joined, trailing blanks cut.
-    std::string Capture() const;
+    // The whole pane history, wrapped lines joined, trailing blanks cut; with `attributes`,
+    // colours and other attributes as escape sequences.
+    std::string Capture(bool attributes = false) const;
     // Captures until the screen holds `text`, or `seconds` have passed; the last capture.
     std::string WaitFor(const std::string& text, double seconds) const;
 
