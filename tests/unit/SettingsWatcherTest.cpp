@@ -105,6 +105,29 @@ TEST_F(SettingsWatcherTest, EveryWayOfWritingAKeyGivesOneCallbackWithTheNewValue
     EXPECT_EQ(rec.size(), expected + 1);
 }
 
+TEST_F(SettingsWatcherTest, LinksMadeAsTheKeyCountAsOneChangeEach) {
+    const std::string key = "db/test/linked";
+    const std::string file = File(key);
+    Recorder rec;
+    ASSERT_EQ(vconf_notify_key_changed(key.c_str(), Record<0>, &rec), VCONF_OK);
+    Shell("printf 'string by symlink\\n' > " + *root / "a" + " && ln -s " + *root / "a" + " " +
+          file);
+    Expect(rec, 1, "symbolic link");
+    EXPECT_EQ(rec.calls.back().str, "by symlink");
+    Shell("rm " + file + " && printf 'string by hard link\\n' > " + *root / "b" + " && ln " +
+          *root / "b" + " " + file);
+    Expect(rec, 2, "hard link");
+    EXPECT_EQ(rec.calls.back().str, "by hard link");
+    // A file that a slow writer creates is announced by the close that ends the write, not
+    // already by its creation (when it is still empty).
+    Shell("rm " + file + " && (exec 3> " + file +
+          "; sleep 0.5; printf 'string written\\n' >&3) >/dev/null 2>&1 &");
+    RunLoopFor(0.3);
+    EXPECT_EQ(rec.size(), 2u) << "announced while still empty";
+    Expect(rec, 3, "created, then written");
+    EXPECT_EQ(rec.calls.back().str, "written");
+}
+
 TEST_F(SettingsWatcherTest, KeyInADirectoryNobodyHasMadeYetIsFollowed) {
     Recorder rec;
     ASSERT_EQ(vconf_notify_key_changed("not/made/yet/key", Record<0>, &rec), VCONF_OK);

@@ -1,6 +1,13 @@
 #include "SettingsWatcher.h"
 
+#include <glib-unix.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <map>
 
 #include "FileUtil.h"
 #include "SettingsStore.h"
@@ -18,13 +25,7 @@ GMainContext* CurrentContext() {
     return context != nullptr ? context : g_main_context_default();
 }
 
-std::string BaseName(GFile* file) {
-    if (file == nullptr) return "";
-    char* name = g_file_get_basename(file);
-    std::string result = name != nullptr ? name : "";
-    g_free(name);
-    return result;
-}
+constexpr uint32_t kEvents = IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE;
 }  // namespace
 
 SettingsWatcher& SettingsWatcher::Instance() {
@@ -72,36 +73,33 @@ SettingsWatcher::Watch* SettingsWatcher::Acquire(const std::string& dir) {
     }
     // Created on demand like every directory below the root; a missing directory could only
     // be watched by polling for it.
-    GError* error = nullptr;
-    GFileMonitor* monitor = nullptr;
-    if (FileUtil::MakeDirs(dir)) {
-        GFile* file = g_file_new_for_path(dir.c_str());
-        // The monitor delivers on the thread-default context of this moment.
-        monitor = g_file_monitor_directory(file, G_FILE_MONITOR_WATCH_MOVES, nullptr, &error);
-        g_object_unref(file);
-    }
-    if (monitor == nullptr) {
-        g_clear_error(&error);
+    if (!FileUtil::MakeDirs(dir)) return nullptr;
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) return nullptr;
+    if (inotify_add_watch(fd, dir.c_str(), kEvents | IN_ONLYDIR) < 0) {
+        close(fd);
         return nullptr;
     }
     auto watch = std::make_unique<Watch>();
     watch->dir = dir;
     watch->context = g_main_context_ref(context);
-    watch->monitor = monitor;
+    watch->fd = fd;
     watch->users = 1;
-    watch->handler =
-        g_signal_connect(monitor, "changed", G_CALLBACK(&SettingsWatcher::OnChanged), watch.get());
+    watch->source = g_unix_fd_source_new(fd, G_IO_IN);
+    g_source_set_callback(watch->source, G_SOURCE_FUNC(&SettingsWatcher::OnReadable), watch.get(),
+                          nullptr);
+    g_source_attach(watch->source, context);
     m_Watches.push_back(std::move(watch));
     return m_Watches.back().get();
 }
 
 void SettingsWatcher::Release(Watch* watch) {
     if (--watch->users > 0) return;
-    // Cancelling inside the monitor's own dispatch is safe: GLib holds a reference while it
-    // dispatches and drops the events still queued for a cancelled monitor.
-    g_signal_handler_disconnect(watch->monitor, watch->handler);
-    g_file_monitor_cancel(watch->monitor);
-    g_object_unref(watch->monitor);
+    // Destroying the source inside its own dispatch is safe: GLib holds it until the
+    // dispatch returns, and OnReadable touches nothing of the watch after delivering.
+    g_source_destroy(watch->source);
+    g_source_unref(watch->source);
+    close(watch->fd);
     g_main_context_unref(watch->context);
     m_Watches.erase(std::find_if(m_Watches.begin(), m_Watches.end(),
                                  [watch](const auto& w) { return w.get() == watch; }));
@@ -142,39 +140,62 @@ bool SettingsWatcher::Remove(const std::string& key, vconf_callback_fn cb) {
     return removed;
 }
 
-void SettingsWatcher::OnChanged(GFileMonitor*, GFile* file, GFile* other, GFileMonitorEvent event,
-                                gpointer watch) {
-    std::string name;
-    switch (event) {
-        case G_FILE_MONITOR_EVENT_CHANGES_DONE_HINT:
-        case G_FILE_MONITOR_EVENT_MOVED_IN:
-            name = BaseName(file);
-            break;
-        case G_FILE_MONITOR_EVENT_RENAMED:
-            name = BaseName(other);
-            break;
-        default:
-            return;
+std::vector<std::string> SettingsWatcher::Changed(const Watch& watch, bool* overflow) {
+    std::vector<std::string> names;
+    alignas(struct inotify_event) char buffer[16 * 1024];
+    for (;;) {
+        ssize_t n = read(watch.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        for (char* p = buffer; p < buffer + n;) {
+            const struct inotify_event* event = reinterpret_cast<struct inotify_event*>(p);
+            p += sizeof(struct inotify_event) + event->len;
+            if (event->mask & IN_Q_OVERFLOW) *overflow = true;
+            if (event->len == 0) continue;
+            std::string name = event->name;
+            if (event->mask & IN_CREATE) {
+                // A file made by open() is announced by its IN_CLOSE_WRITE; a link never is.
+                struct stat st;
+                std::string path = watch.dir + "/" + name;
+                if (lstat(path.c_str(), &st) != 0 || !(S_ISLNK(st.st_mode) || st.st_nlink > 1))
+                    continue;
+            }
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        }
     }
-    Instance().Deliver(static_cast<Watch*>(watch), name);
+    return names;
+}
+
+gboolean SettingsWatcher::OnReadable(gint, GIOCondition, gpointer data) {
+    Watch* watch = static_cast<Watch*>(data);
+    bool overflow = false;
+    std::vector<std::string> names = Changed(*watch, &overflow);
+    if (overflow) names = {""};
+    // A callback may remove the last registration and so free the watch: from here on only
+    // its address is used, to find the registrations that still refer to it.
+    for (const std::string& name : names) Instance().Deliver(watch, name);
+    return G_SOURCE_CONTINUE;
 }
 
 void SettingsWatcher::Deliver(Watch* watch, const std::string& name) {
     std::vector<std::uint64_t> ids;
-    std::string key;
+    std::vector<std::string> keys;
     {
         std::lock_guard<std::mutex> lock(m_Mutex);
         for (const Registration& r : m_Registrations) {
-            if (r.watch != watch || r.name != name) continue;
+            if (r.watch != watch || (!name.empty() && r.name != name)) continue;
             ids.push_back(r.id);
-            key = r.key;
+            keys.push_back(r.key);
         }
     }
-    if (ids.empty()) return;
-    std::unique_ptr<keynode_t> node = ReadNode(key);
+    // One node per key, read once and shared by that key's callbacks.
+    std::map<std::string, std::unique_ptr<keynode_t>> nodes;
+    for (const std::string& key : keys)
+        if (nodes.count(key) == 0) nodes[key] = ReadNode(key);
     // A callback may remove itself or others (and so the watch): look each one up again
     // just before calling it, and touch nothing of the watch from here on.
-    for (std::uint64_t id : ids) {
+    for (size_t i = 0; i < ids.size(); ++i) {
+        std::uint64_t id = ids[i];
         vconf_callback_fn cb = nullptr;
         void* userData = nullptr;
         {
@@ -185,7 +206,7 @@ void SettingsWatcher::Deliver(Watch* watch, const std::string& name) {
             cb = it->cb;
             userData = it->userData;
         }
-        cb(node.get(), userData);
+        cb(nodes[keys[i]].get(), userData);
     }
 }
 

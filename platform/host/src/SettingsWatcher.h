@@ -1,7 +1,7 @@
 #ifndef BRELTA_HOST_SETTINGSWATCHER_H
 #define BRELTA_HOST_SETTINGSWATCHER_H
 
-#include <gio/gio.h>
+#include <glib.h>
 #include <vconf.h>
 
 #include <cstdint>
@@ -24,18 +24,22 @@ struct _keynode_t {
 
 namespace brelta::host {
 
-// Change callbacks of the settings store. Every key's directory is watched through the
-// kernel's file notifications (one GFileMonitor per directory and main context), so a write
-// by any process, or by hand, reaches the registered callbacks on the main context that was
-// the thread-default one when they registered.
+// Change callbacks of the settings store. Every key's directory is watched with the kernel's
+// file notifications (one inotify descriptor per directory and main context, read from a
+// GLib source on that context), so a write by any process, or by hand, reaches the
+// registered callbacks on the main context that was the thread-default one when they
+// registered. Plain inotify and not a GFileMonitor: a monitor brings up GIO's VFS and module
+// machinery, which the tool would pay for at every start (bench/startup).
 //
 // Which file events count as one change:
-//  - "changes-done-hint" of the key's file: it was written in place and closed (echo >, cp),
-//    or created as a link; the "created" and "changed" events before it are skipped, so that
-//    an in-place write gives one callback and not three.
-//  - "renamed" onto the key's file: the store's own atomic write (a hidden temporary file
-//    renamed over the key), or mv within the directory.
-//  - "moved-in" as the key's file: mv from another directory.
+//  - IN_CLOSE_WRITE of the key's file: it was written in place and closed (echo >, cp); the
+//    IN_CREATE and IN_MODIFY events before it are skipped, so that an in-place write gives
+//    one callback and not three.
+//  - IN_MOVED_TO as the key's file: the store's own atomic write (a hidden temporary file
+//    renamed over the key), mv within the directory, or mv from another directory.
+//  - IN_CREATE of the key's file as a link (symbolic, or a second hard link): no write
+//    follows it.
+//  - IN_Q_OVERFLOW: events were lost, so every key of the directory may have changed.
 // Removing a key's file is not a change of its value and gives no callback.
 class SettingsWatcher {
 public:
@@ -56,8 +60,8 @@ private:
     struct Watch {
         std::string dir;
         GMainContext* context = nullptr;
-        GFileMonitor* monitor = nullptr;
-        gulong handler = 0;
+        int fd = -1;                // the inotify descriptor
+        GSource* source = nullptr;  // reads it on `context`
         int users = 0;
     };
     struct Registration {
@@ -69,8 +73,10 @@ private:
         Watch* watch;
     };
 
-    static void OnChanged(GFileMonitor* monitor, GFile* file, GFile* other, GFileMonitorEvent event,
-                          gpointer watch);
+    static gboolean OnReadable(gint fd, GIOCondition condition, gpointer watch);
+    // The names of the directory's files that changed, read from the descriptor.
+    static std::vector<std::string> Changed(const Watch& watch, bool* overflow);
+    // `name` empty: every key of the watch.
     void Deliver(Watch* watch, const std::string& name);
     Watch* Acquire(const std::string& dir);
     void Release(Watch* watch);
