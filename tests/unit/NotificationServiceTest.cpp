@@ -324,9 +324,9 @@ TEST_F(NotificationServiceTest, APressWrittenByAnotherProcessIsTakenOnceWhenComp
             }
             int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (how == "slow") {
-                ssize_t n = write(fd, "10", 2);
+                ssize_t n = write(fd, "1", 1);
                 usleep(400 * 1000);
-                n += write(fd, "0", 1);
+                n += write(fd, "00", 2);
                 close(fd);
                 _exit(n == 3 ? 0 : 1);
             }
@@ -380,7 +380,8 @@ TEST_F(NotificationServiceTest, InputThatIsNotAnEventOrNotOursStaysInPlace) {
     int event = -1;
     for (const char* bad : {"", "\n", "101\n", "201", "-1", "1.0", "0x1", "abc", "1 1"})
         EXPECT_FALSE(NotificationInput::ParseEvent(bad, true, &event)) << bad;
-    EXPECT_FALSE(NotificationInput::ParseEvent("10", false, &event));
+    EXPECT_FALSE(NotificationInput::ParseEvent("1", false, &event));
+    EXPECT_TRUE(NotificationInput::ParseEvent("1\n", false, &event));
     EXPECT_TRUE(NotificationInput::ParseEvent("100", true, &event));
     EXPECT_EQ(event, 100);
     int parsed = 0;
