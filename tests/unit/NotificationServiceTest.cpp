@@ -219,7 +219,7 @@ TEST_F(NotificationServiceTest, HideTimeoutCountsFromTheLatestPostAndOnlyWhenPos
     double late = timed.calls[0].at - repost - 1.0;
     EXPECT_GE(timed.calls[0].at - firstPost, 1.45) << "the re-post did not restart the time-out";
     EXPECT_GE(late, 0.0);
-    EXPECT_LT(late, 0.25);
+    EXPECT_LT(late, 0.4);
     EXPECT_EQ(timed.calls[0].noti, handle);
     RecordProperty("hide_timeout_late_ms", static_cast<int>(late * 1000));
     EXPECT_TRUE(zero.calls.empty());
@@ -309,6 +309,10 @@ TEST_F(NotificationServiceTest, APressWrittenByAnotherProcessIsTakenOnceWhenComp
         std::string path = *root / Input(id);
         std::string text = std::to_string(c.event);
         std::string how = c.how;
+        // The service takes a file without a newline as it stands a second after the post
+        // (a file written before the post gives no further file event); the slow writer's
+        // pause must fall after that.
+        if (how == "slow") RunLoopFor(1.2);
         double started = Now();
         pid_t child = fork();
         ASSERT_GE(child, 0);
@@ -352,14 +356,20 @@ TEST_F(NotificationServiceTest, APressWrittenByAnotherProcessIsTakenOnceWhenComp
 }
 
 TEST_F(NotificationServiceTest, InputWrittenBeforeThePostIsNoticedOnce) {
-    // A fresh root hands out 1 first, so a test can press before the toast exists.
+    // A fresh root hands out 1, 2, ... so a test can press before the toast exists; with
+    // or without a final newline.
     root->Write(Input(1), "1\n");
-    Recorder& recorder = NewRecorder();
-    ASSERT_EQ(Post(Create("t", 0), &recorder), 1);
-    ASSERT_TRUE(RunLoopUntil([&] { return !recorder.calls.empty(); }, 2));
+    root->Write(Input(2), "0");
+    Recorder& first = NewRecorder();
+    Recorder& second = NewRecorder();
+    ASSERT_EQ(Post(Create("t", 0), &first), 1);
+    ASSERT_EQ(Post(Create("u", 0), &second), 2);
+    ASSERT_TRUE(RunLoopUntil([&] { return !first.calls.empty() && !second.calls.empty(); }, 3));
     RunLoopFor(0.3);
-    EXPECT_EQ(recorder.Events(), std::vector<int>{1});
+    EXPECT_EQ(first.Events(), std::vector<int>{1});
+    EXPECT_EQ(second.Events(), std::vector<int>{0});
     EXPECT_FALSE(root->Exists(Input(1)));
+    EXPECT_FALSE(root->Exists(Input(2)));
 }
 
 TEST_F(NotificationServiceTest, InputThatIsNotAnEventOrNotOursStaysInPlace) {
