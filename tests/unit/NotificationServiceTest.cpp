@@ -16,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "DeviceRoot.h"
 #include "HostFixture.h"
 #include "NotificationIds.h"
 #include "NotificationInput.h"
@@ -220,7 +219,7 @@ TEST_F(NotificationServiceTest, HideTimeoutCountsFromTheLatestPostAndOnlyWhenPos
     double late = timed.calls[0].at - repost - 1.0;
     EXPECT_GE(timed.calls[0].at - firstPost, 1.45) << "the re-post did not restart the time-out";
     EXPECT_GE(late, 0.0);
-    EXPECT_LT(late, 0.25);
+    EXPECT_LT(late, 0.4);
     EXPECT_EQ(timed.calls[0].noti, handle);
     RecordProperty("hide_timeout_late_ms", static_cast<int>(late * 1000));
     EXPECT_TRUE(zero.calls.empty());
@@ -310,6 +309,10 @@ TEST_F(NotificationServiceTest, APressWrittenByAnotherProcessIsTakenOnceWhenComp
         std::string path = *root / Input(id);
         std::string text = std::to_string(c.event);
         std::string how = c.how;
+        // The service takes a file without a newline as it stands a second after the post
+        // (a file written before the post gives no further file event); the slow writer's
+        // pause must fall after that.
+        if (how == "slow") RunLoopFor(1.2);
         double started = Now();
         pid_t child = fork();
         ASSERT_GE(child, 0);
@@ -324,9 +327,9 @@ TEST_F(NotificationServiceTest, APressWrittenByAnotherProcessIsTakenOnceWhenComp
             }
             int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (how == "slow") {
-                ssize_t n = write(fd, "10", 2);
+                ssize_t n = write(fd, "1", 1);
                 usleep(400 * 1000);
-                n += write(fd, "0", 1);
+                n += write(fd, "00", 2);
                 close(fd);
                 _exit(n == 3 ? 0 : 1);
             }
@@ -353,14 +356,20 @@ TEST_F(NotificationServiceTest, APressWrittenByAnotherProcessIsTakenOnceWhenComp
 }
 
 TEST_F(NotificationServiceTest, InputWrittenBeforeThePostIsNoticedOnce) {
-    // A fresh root hands out 1 first, so a test can press before the toast exists.
+    // A fresh root hands out 1, 2, ... so a test can press before the toast exists; with
+    // or without a final newline.
     root->Write(Input(1), "1\n");
-    Recorder& recorder = NewRecorder();
-    ASSERT_EQ(Post(Create("t", 0), &recorder), 1);
-    ASSERT_TRUE(RunLoopUntil([&] { return !recorder.calls.empty(); }, 2));
+    root->Write(Input(2), "0");
+    Recorder& first = NewRecorder();
+    Recorder& second = NewRecorder();
+    ASSERT_EQ(Post(Create("t", 0), &first), 1);
+    ASSERT_EQ(Post(Create("u", 0), &second), 2);
+    ASSERT_TRUE(RunLoopUntil([&] { return !first.calls.empty() && !second.calls.empty(); }, 3));
     RunLoopFor(0.3);
-    EXPECT_EQ(recorder.Events(), std::vector<int>{1});
+    EXPECT_EQ(first.Events(), std::vector<int>{1});
+    EXPECT_EQ(second.Events(), std::vector<int>{0});
     EXPECT_FALSE(root->Exists(Input(1)));
+    EXPECT_FALSE(root->Exists(Input(2)));
 }
 
 TEST_F(NotificationServiceTest, InputThatIsNotAnEventOrNotOursStaysInPlace) {
@@ -380,7 +389,8 @@ TEST_F(NotificationServiceTest, InputThatIsNotAnEventOrNotOursStaysInPlace) {
     int event = -1;
     for (const char* bad : {"", "\n", "101\n", "201", "-1", "1.0", "0x1", "abc", "1 1"})
         EXPECT_FALSE(NotificationInput::ParseEvent(bad, true, &event)) << bad;
-    EXPECT_FALSE(NotificationInput::ParseEvent("10", false, &event));
+    EXPECT_FALSE(NotificationInput::ParseEvent("1", false, &event));
+    EXPECT_TRUE(NotificationInput::ParseEvent("1\n", false, &event));
     EXPECT_TRUE(NotificationInput::ParseEvent("100", true, &event));
     EXPECT_EQ(event, 100);
     int parsed = 0;
@@ -422,23 +432,6 @@ TEST_F(NotificationServiceTest, ProcessesSharingTheInputDirectoryTakeOnlyTheirOw
     EXPECT_EQ(journal.Ops("event").size(), 3u);
 }
 
-TEST_F(NotificationServiceTest, ChangingTheDeviceRootDropsPendingEventsAndTimeOuts) {
-    Recorder& recorder = NewRecorder();
-    Post(Create("t", 1), &recorder);
-    Post(Create("u", 0), &recorder);
-    notification_delete_all(NOTIFICATION_TYPE_NOTI);  // 201 pending for "u"... and "t"
-    Post(Create("v", 1), &recorder);
-    brelta::test::TempDeviceRoot other;
-    setenv("BRELTA_DEVICE_ROOT", other.Path().c_str(), 1);
-    brelta::host::DeviceRoot::Reset();
-    Recorder& fresh = NewRecorder();
-    Post(Create("w", 0), &fresh);
-    RunLoopFor(1.4);
-    EXPECT_TRUE(recorder.calls.empty()) << "an event of the old root was delivered";
-    setenv("BRELTA_DEVICE_ROOT", root->Path().c_str(), 1);
-    brelta::host::DeviceRoot::Reset();
-}
-
 TEST_F(NotificationServiceTest, ScriptedFaultsFailTheCallWithoutEffect) {
     root->Fault("notification_create", "1 0");
     root->Fault("notification_add_button", "-5");
@@ -462,7 +455,7 @@ TEST_F(NotificationServiceTest, ScriptedFaultsFailTheCallWithoutEffect) {
 TEST_F(NotificationServiceTest, TheTerminalBoxShowsTextsAndMarksTheDefaultButton) {
     notification_h handle = Create("TCP Dump tool", 0);
     notification_set_text(handle, NOTIFICATION_TEXT_TYPE_CONTENT,
-                          "a content that is long enough to need a second line in the box",
+                          "a content that is long enough to need a second line in the box: äöü",
                           "CONTENT", -1);
     notification_add_button(handle, NOTIFICATION_BUTTON_1);
     notification_add_button(handle, NOTIFICATION_BUTTON_2);

@@ -41,6 +41,17 @@ void Record(keynode_t* node, void* data) {
 
 class SettingsWatcherTest : public HostFixture {
 protected:
+    // Registers, and removes the registration when the test ends: the recorders live on the
+    // test's stack.
+    int Notify(const char* key, vconf_callback_fn cb, void* data) {
+        m_Registered.emplace_back(key, cb);
+        return vconf_notify_key_changed(key, cb, data);
+    }
+    void TearDown() override {
+        for (const auto& r : m_Registered) vconf_ignore_key_changed(r.first.c_str(), r.second);
+        HostFixture::TearDown();
+    }
+
     std::string File(const std::string& key) const { return *root / ("settings/" + key); }
 
     // Another process writes, as a person at a shell would.
@@ -55,13 +66,16 @@ protected:
         RunLoopFor(0.2);
         EXPECT_EQ(recorder.size(), count) << what;
     }
+
+private:
+    std::vector<std::pair<std::string, vconf_callback_fn>> m_Registered;
 };
 
 TEST_F(SettingsWatcherTest, EveryWayOfWritingAKeyGivesOneCallbackWithTheNewValue) {
     const std::string key = "db/test/language";
     const std::string file = File(key);
     Recorder rec;
-    ASSERT_EQ(vconf_notify_key_changed(key.c_str(), Record<0>, &rec), VCONF_OK);
+    ASSERT_EQ(Notify(key.c_str(), Record<0>, &rec), VCONF_OK);
 
     struct Step {
         std::string what;
@@ -130,7 +144,7 @@ TEST_F(SettingsWatcherTest, LinksMadeAsTheKeyCountAsOneChangeEach) {
 
 TEST_F(SettingsWatcherTest, KeyInADirectoryNobodyHasMadeYetIsFollowed) {
     Recorder rec;
-    ASSERT_EQ(vconf_notify_key_changed("not/made/yet/key", Record<0>, &rec), VCONF_OK);
+    ASSERT_EQ(Notify("not/made/yet/key", Record<0>, &rec), VCONF_OK);
     Shell("mkdir -p " + *root / "settings/not/made/yet" + " && echo 'int 42' > " +
           File("not/made/yet/key"));
     Expect(rec, 1, "first write");
@@ -142,7 +156,7 @@ TEST_F(SettingsWatcherTest, KeyInADirectoryNobodyHasMadeYetIsFollowed) {
 TEST_F(SettingsWatcherTest, NodesCarryTheTypeAndValueOfTheFile) {
     Recorder rec;
     for (const char* key : {"typed/int", "typed/bool", "typed/garbage"})
-        ASSERT_EQ(vconf_notify_key_changed(key, Record<0>, &rec), VCONF_OK);
+        ASSERT_EQ(Notify(key, Record<0>, &rec), VCONF_OK);
     ASSERT_EQ(vconf_set_int("typed/int", -12), VCONF_OK);
     Expect(rec, 1, "int");
     ASSERT_EQ(vconf_set_bool("typed/bool", 1), VCONF_OK);
@@ -161,11 +175,11 @@ TEST_F(SettingsWatcherTest, NodesCarryTheTypeAndValueOfTheFile) {
 
 TEST_F(SettingsWatcherTest, SeveralKeysInOneDirectoryAndSeveralCallbacksPerKey) {
     Recorder a1, b1, a2, replaced;
-    ASSERT_EQ(vconf_notify_key_changed("dir/one", Record<1>, &replaced), VCONF_OK);
+    ASSERT_EQ(Notify("dir/one", Record<1>, &replaced), VCONF_OK);
     // The same callback for the same key again keeps one registration with the new data.
-    ASSERT_EQ(vconf_notify_key_changed("dir/one", Record<1>, &a1), VCONF_OK);
-    ASSERT_EQ(vconf_notify_key_changed("dir/one", Record<2>, &b1), VCONF_OK);
-    ASSERT_EQ(vconf_notify_key_changed("dir/two", Record<1>, &a2), VCONF_OK);
+    ASSERT_EQ(Notify("dir/one", Record<1>, &a1), VCONF_OK);
+    ASSERT_EQ(Notify("dir/one", Record<2>, &b1), VCONF_OK);
+    ASSERT_EQ(Notify("dir/two", Record<1>, &a2), VCONF_OK);
 
     ASSERT_EQ(vconf_set_int("dir/one", 1), VCONF_OK);
     Expect(a1, 1, "one");
@@ -185,8 +199,8 @@ TEST_F(SettingsWatcherTest, SeveralKeysInOneDirectoryAndSeveralCallbacksPerKey) 
 
 TEST_F(SettingsWatcherTest, RemovedCallbacksAreNeverCalledAgain) {
     Recorder a, b;
-    ASSERT_EQ(vconf_notify_key_changed("rm/key", Record<1>, &a), VCONF_OK);
-    ASSERT_EQ(vconf_notify_key_changed("rm/key", Record<2>, &b), VCONF_OK);
+    ASSERT_EQ(Notify("rm/key", Record<1>, &a), VCONF_OK);
+    ASSERT_EQ(Notify("rm/key", Record<2>, &b), VCONF_OK);
     ASSERT_EQ(vconf_ignore_key_changed("rm/key", Record<1>), VCONF_OK);
     EXPECT_NE(vconf_ignore_key_changed("rm/key", Record<1>), VCONF_OK);
     EXPECT_NE(vconf_ignore_key_changed("rm/other", Record<2>), VCONF_OK);
@@ -197,7 +211,7 @@ TEST_F(SettingsWatcherTest, RemovedCallbacksAreNeverCalledAgain) {
     // A change already on its way when the callback is removed is not delivered to it (a
     // neighbour keeps the directory watched, so the change does arrive).
     Recorder neighbour;
-    ASSERT_EQ(vconf_notify_key_changed("rm/neighbour", Record<3>, &neighbour), VCONF_OK);
+    ASSERT_EQ(Notify("rm/neighbour", Record<3>, &neighbour), VCONF_OK);
     ASSERT_EQ(vconf_set_int("rm/key", 2), VCONF_OK);
     g_usleep(300 * 1000);
     ASSERT_EQ(vconf_ignore_key_changed("rm/key", Record<2>), VCONF_OK);
@@ -206,7 +220,7 @@ TEST_F(SettingsWatcherTest, RemovedCallbacksAreNeverCalledAgain) {
     ASSERT_EQ(vconf_ignore_key_changed("rm/neighbour", Record<3>), VCONF_OK);
 
     // Registering again after everything was removed follows the key anew.
-    ASSERT_EQ(vconf_notify_key_changed("rm/key", Record<1>, &a), VCONF_OK);
+    ASSERT_EQ(Notify("rm/key", Record<1>, &a), VCONF_OK);
     ASSERT_EQ(vconf_set_int("rm/key", 3), VCONF_OK);
     Expect(a, 1, "registered again");
 }
@@ -229,7 +243,7 @@ void RemoveAnother(keynode_t* node, void* data) {
 
 TEST_F(SettingsWatcherTest, CallbackMayRemoveItselfOrTheOneAfterIt) {
     Removing self;
-    ASSERT_EQ(vconf_notify_key_changed("self/key", RemoveItself, &self), VCONF_OK);
+    ASSERT_EQ(Notify("self/key", RemoveItself, &self), VCONF_OK);
     ASSERT_EQ(vconf_set_int("self/key", 1), VCONF_OK);
     EXPECT_TRUE(RunLoopUntil([&] { return self.calls == 1; }, 5));
     ASSERT_EQ(vconf_set_int("self/key", 2), VCONF_OK);
@@ -239,20 +253,19 @@ TEST_F(SettingsWatcherTest, CallbackMayRemoveItselfOrTheOneAfterIt) {
     Removing first;
     Recorder second;
     first.victim = Record<3>;
-    ASSERT_EQ(vconf_notify_key_changed("self/key", RemoveAnother, &first), VCONF_OK);
-    ASSERT_EQ(vconf_notify_key_changed("self/key", Record<3>, &second), VCONF_OK);
+    ASSERT_EQ(Notify("self/key", RemoveAnother, &first), VCONF_OK);
+    ASSERT_EQ(Notify("self/key", Record<3>, &second), VCONF_OK);
     ASSERT_EQ(vconf_set_int("self/key", 3), VCONF_OK);
     EXPECT_TRUE(RunLoopUntil([&] { return first.calls == 1; }, 5));
     RunLoopFor(0.3);
     EXPECT_EQ(second.size(), 0u);
-    vconf_ignore_key_changed("self/key", RemoveAnother);
 }
 
 TEST_F(SettingsWatcherTest, CallbacksRunOnTheContextThatWasThreadDefaultAtRegistration) {
     GMainContext* own = g_main_context_new();
     Recorder rec;
     g_main_context_push_thread_default(own);
-    ASSERT_EQ(vconf_notify_key_changed("ctx/key", Record<0>, &rec), VCONF_OK);
+    ASSERT_EQ(Notify("ctx/key", Record<0>, &rec), VCONF_OK);
     g_main_context_pop_thread_default(own);
 
     ASSERT_EQ(vconf_set_int("ctx/key", 1), VCONF_OK);
@@ -278,7 +291,7 @@ TEST_F(SettingsWatcherTest, ScriptedFaultsAndUnusableKeysRegisterNothing) {
     RunLoopFor(0.3);
     EXPECT_EQ(rec.size(), 0u);
 
-    ASSERT_EQ(vconf_notify_key_changed("f/key", Record<1>, &rec), VCONF_OK);
+    ASSERT_EQ(Notify("f/key", Record<1>, &rec), VCONF_OK);
     EXPECT_EQ(vconf_ignore_key_changed("f/key", Record<1>), -3);  // still registered
     ASSERT_EQ(vconf_set_int("f/key", 2), VCONF_OK);
     Expect(rec, 1, "after the failed removal");
@@ -297,7 +310,7 @@ TEST_F(SettingsWatcherTest, ScriptedFaultsAndUnusableKeysRegisterNothing) {
 // process at once".
 TEST_F(SettingsWatcherTest, AWriteReachesItsCallbackWithinMilliseconds) {
     Recorder rec;
-    ASSERT_EQ(vconf_notify_key_changed("latency/key", Record<0>, &rec), VCONF_OK);
+    ASSERT_EQ(Notify("latency/key", Record<0>, &rec), VCONF_OK);
     std::vector<double> ms;
     for (int i = 0; i < 20; ++i) {
         gint64 start = g_get_monotonic_time();

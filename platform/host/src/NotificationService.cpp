@@ -20,8 +20,13 @@ namespace brelta::host {
 namespace {
 const char* const kJournal = NotificationScreen::kJournal;
 const char* const kInputDir = NotificationInput::kRelativeDir;
-// Not an event: asks to look at the input file of a newly posted id.
+// Not events: ask to look at the input file of a newly posted id. At once, a file is taken
+// only when it ends with a newline: its writer may still be at work, and the watch will see
+// it finish. A file without one that was complete before the watch began gives no further
+// file event, so it is taken a while later as it stands.
 constexpr int kLookAtInput = -1;
+constexpr int kLookAtInputLater = -2;
+constexpr guint kLookAgainMs = 1000;
 
 // One notification that this process posted, as its latest post left it.
 struct Posted {
@@ -156,8 +161,9 @@ void Deliver(const Pending& pending) {
 
 gboolean DeliverFromIdle(gpointer data) {
     const Pending& pending = *static_cast<Pending*>(data);
-    if (pending.event == kLookAtInput)
-        NotificationService::TakeInput(std::to_string(pending.id), true, pending.serial);
+    if (pending.event == kLookAtInput || pending.event == kLookAtInputLater)
+        NotificationService::TakeInput(std::to_string(pending.id),
+                                       pending.event == kLookAtInputLater, pending.serial);
     else
         Deliver(pending);
     return G_SOURCE_REMOVE;
@@ -168,10 +174,10 @@ void DeletePending(gpointer data) {
 }
 
 // Events are never delivered from inside the caller's own call: always from its main loop.
-void ScheduleLocked(const State& state, int id, int event) {
+void ScheduleLocked(const State& state, int id, int event, guint delayMs = 0) {
     auto it = state.posted.find(id);
     if (it == state.posted.end()) return;
-    GSource* source = g_idle_source_new();
+    GSource* source = delayMs > 0 ? g_timeout_source_new(delayMs) : g_idle_source_new();
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
     g_source_set_callback(source, DeliverFromIdle, new Pending{state.serial, id, event},
                           DeletePending);
@@ -196,8 +202,11 @@ gboolean HideTimeoutFired(gpointer data) {
 }
 
 void StartTimerLocked(const State& state, int id, Posted& posted, int seconds) {
-    // Milliseconds, not g_timeout_add_seconds: that one may fire up to a second late.
-    GSource* timer = g_timeout_source_new(static_cast<guint>(seconds) * 1000u);
+    // Milliseconds where they fit: a timer of whole seconds may fire up to a second late.
+    // Beyond that (about 50 days) nobody waits for the second.
+    guint count = static_cast<guint>(seconds);
+    GSource* timer = count <= G_MAXUINT / 1000u ? g_timeout_source_new(count * 1000u)
+                                                : g_timeout_source_new_seconds(count);
     g_source_set_callback(timer, HideTimeoutFired,
                           new Pending{state.serial, id, NOTIFICATION_EVENT_TYPE_HIDDEN_BY_TIMEOUT},
                           DeletePending);
@@ -217,6 +226,10 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
             handle->SetId(id);
         }
         int id = handle->Id();
+        // Watching before the post is journalled: whoever reads the id from the journal
+        // and presses at once is seen.
+        if (state.monitor == nullptr)
+            state.monitor = NotificationInput::Watch(DeviceRoot::Dir(kInputDir), state.serial);
         if (!JournalPost(*handle)) return NOTIFICATION_ERROR_IO_ERROR;
         bool first = state.posted.count(id) == 0;
         Posted& posted = state.posted[id];
@@ -231,11 +244,12 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
         CancelTimer(posted);
         if (handle->HideTimeout().value_or(0) > 0)
             StartTimerLocked(state, id, posted, *handle->HideTimeout());
-        if (state.monitor == nullptr)
-            state.monitor = NotificationInput::Watch(DeviceRoot::Dir(kInputDir), state.serial);
         // The watch sees only what changes from now on; a file written for this id before
-        // (a test that knew the id in advance) is looked at once.
-        if (first) ScheduleLocked(state, id, kLookAtInput);
+        // (by a test that knew the id in advance) is looked at here.
+        if (first) {
+            ScheduleLocked(state, id, kLookAtInput);
+            ScheduleLocked(state, id, kLookAtInputLater, kLookAgainMs);
+        }
     }
     NotificationView::ShowPost(*handle);
     return NOTIFICATION_ERROR_NONE;

@@ -112,7 +112,8 @@ bool SettingsWatcher::Add(const std::string& key, vconf_callback_fn cb, void* us
     std::lock_guard<std::mutex> lock(m_Mutex);
     GMainContext* context = CurrentContext();
     for (Registration& r : m_Registrations) {
-        if (r.key == key && r.cb == cb && r.watch->context == context) {
+        // The directory too: tests switch device roots within one process.
+        if (r.key == key && r.cb == cb && r.watch->context == context && r.watch->dir == dir) {
             r.userData = userData;
             return true;
         }

@@ -10,7 +10,7 @@ using brelta::host::AppControl;
 using brelta::host::Faults;
 
 namespace {
-// Sets one text field of a request; null clears it, as on the device.
+// Sets one text field of a request; null clears it.
 int SetText(const char* function, app_control_h handle, const char* value, bool app_control_s::*has,
             std::string app_control_s::*text) {
     int status = 0;
@@ -69,7 +69,8 @@ int app_control_send_launch_request(app_control_h app_control, app_control_reply
     if (!Faults::Fail("app_control_send_launch_request", &result))
         result = AppControl::Launch(*app_control);
     AppControl::Record(*app_control, result);
-    brelta::host::TerminalView::Show(AppControl::Describe(*app_control, result));
+    if (brelta::host::TerminalView::Enabled())
+        brelta::host::TerminalView::Show(AppControl::Describe(*app_control, result));
     return result;
 }
 
