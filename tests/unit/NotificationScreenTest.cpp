@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "JsonJournal.h"
+#include "JsonLine.h"
 #include "NotificationScreen.h"
 #include "NotificationRecord.h"
 
-using brelta::host::JsonJournal;
+using brelta::host::JsonLine;
 using brelta::host::NotificationRecord;
 using brelta::host::NotificationScreen;
 
@@ -23,21 +23,11 @@ std::vector<JsonNode*> Parse(const std::vector<std::string>& lines) {
 }
 
 std::string PostLine(const NotificationRecord& record, long pid) {
-    JsonBuilder* builder = json_builder_new();
-    json_builder_begin_object(builder);
-    json_builder_set_member_name(builder, "op");
-    json_builder_add_string_value(builder, "post");
-    json_builder_set_member_name(builder, "id");
-    json_builder_add_int_value(builder, record.Id());
-    json_builder_set_member_name(builder, "pid");
-    json_builder_add_int_value(builder, pid);
-    record.AddPostMembers(builder);
-    json_builder_end_object(builder);
-    JsonNode* node = json_builder_get_root(builder);
-    std::string line = JsonJournal::ToLine(node);
-    json_node_unref(node);
-    g_object_unref(builder);
-    return line;
+    JsonLine line;
+    line.BeginObject().Member("op").String("post");
+    line.Member("id").Int(record.Id()).Member("pid").Int(pid);
+    record.AddPostMembers(line);
+    return line.EndObject().Text();
 }
 
 NotificationRecord Titled(int id, const char* title) {
@@ -88,7 +78,7 @@ TEST(NotificationScreen, APostLineRebuildsTheRecordThatWroteIt) {
     std::string line = PostLine(record, 99);
     JsonNode* node = json_from_string(line.c_str(), nullptr);
     ASSERT_NE(node, nullptr);
-    auto rebuilt = NotificationRecord::FromPost(json_node_get_object(node));
+    auto rebuilt = NotificationScreen::RecordFromPost(json_node_get_object(node));
     json_node_unref(node);
     // Written again, it is the same line: nothing is lost or added on the way.
     EXPECT_EQ(PostLine(*rebuilt, 99), line);
@@ -101,7 +91,7 @@ TEST(NotificationScreen, APostLineRebuildsTheRecordThatWroteIt) {
         R"({"op":"post","id":8,"title":5,"buttons":[{"button":3},{"button":"1"},{"button":2}],)"
         R"("default_button":"1","hide_timeout":null})",
         nullptr);
-    auto partial = NotificationRecord::FromPost(json_node_get_object(odd));
+    auto partial = NotificationScreen::RecordFromPost(json_node_get_object(odd));
     json_node_unref(odd);
     EXPECT_EQ(partial->FindText(0), nullptr);
     EXPECT_EQ(partial->Buttons(), (std::set<int>{2}));

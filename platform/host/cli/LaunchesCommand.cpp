@@ -2,6 +2,7 @@
 
 #include "CliError.h"
 #include "JsonJournal.h"
+#include "JsonJournalReader.h"
 
 namespace brelta::cli {
 
@@ -12,7 +13,7 @@ std::string Member(JsonObject* object, const char* name) {
     if (node == nullptr || JSON_NODE_HOLDS_NULL(node)) return "-";
     if (JSON_NODE_HOLDS_VALUE(node) && json_node_get_value_type(node) == G_TYPE_STRING)
         return json_node_get_string(node);
-    return host::JsonJournal::ToLine(node);
+    return host::JsonJournalReader::ToLine(node);
 }
 
 std::string Element(JsonArray* array, guint index) {
@@ -20,7 +21,7 @@ std::string Element(JsonArray* array, guint index) {
     JsonNode* node = json_array_get_element(array, index);
     if (JSON_NODE_HOLDS_VALUE(node) && json_node_get_value_type(node) == G_TYPE_STRING)
         return json_node_get_string(node);
-    return host::JsonJournal::ToLine(node);
+    return host::JsonJournalReader::ToLine(node);
 }
 }  // namespace
 
@@ -47,7 +48,8 @@ std::string LaunchesCommand::Describe(size_t number, JsonObject* launch) {
 
 int LaunchesCommand::Run(const std::vector<std::string>& args) {
     RequireCount(args, 0, 0, 0, "launches");
-    std::vector<JsonNode*> launches = host::JsonJournal::ReadAll("apps/launches");
+    std::vector<JsonNode*> launches =
+        host::JsonJournalReader::ReadAll(host::JsonJournal::kLaunches);
     size_t number = 0;
     std::string text;
     for (JsonNode* node : launches) {

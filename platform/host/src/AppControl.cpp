@@ -19,28 +19,20 @@ HandleRegistry<app_control_s>& Live() {
 // The extra-data key through which the network-settings application is told its page.
 const char kSettingsPageKey[] = "NW_TEST_FUNCTION_FROM_JSON";
 
-JsonBuilder* Build(const app_control_s& request, long pid, int result) {
-    JsonBuilder* builder = json_builder_new();
-    json_builder_begin_object(builder);
-    json_builder_set_member_name(builder, "pid");
-    json_builder_add_int_value(builder, pid);
-    JsonJournal::AddStringOrNull(builder, "app_id",
-                                 request.hasAppId ? request.appId.c_str() : nullptr);
-    JsonJournal::AddStringOrNull(builder, "operation",
-                                 request.hasOperation ? request.operation.c_str() : nullptr);
-    json_builder_set_member_name(builder, "extra");
-    json_builder_begin_array(builder);
-    for (const auto& entry : request.extra) {
-        json_builder_begin_array(builder);
-        json_builder_add_string_value(builder, entry.first.c_str());
-        json_builder_add_string_value(builder, entry.second.c_str());
-        json_builder_end_array(builder);
-    }
-    json_builder_end_array(builder);
-    json_builder_set_member_name(builder, "result");
-    json_builder_add_int_value(builder, result);
-    json_builder_end_object(builder);
-    return builder;
+JsonLine Build(const app_control_s& request, long pid, int result) {
+    JsonLine line;
+    line.BeginObject();
+    line.Member("pid").Int(pid);
+    line.Member("app_id").StringOrNull(request.hasAppId ? request.appId.c_str() : nullptr);
+    line.Member("operation")
+        .StringOrNull(request.hasOperation ? request.operation.c_str() : nullptr);
+    line.Member("extra").BeginArray();
+    for (const auto& entry : request.extra)
+        line.BeginArray().String(entry.first).String(entry.second).EndArray();
+    line.EndArray();
+    line.Member("result").Int(result);
+    line.EndObject();
+    return line;
 }
 }  // namespace
 
@@ -76,19 +68,12 @@ int AppControl::Launch(const app_control_s& request) {
 }
 
 std::string AppControl::JournalLine(const app_control_s& request, long pid, int result) {
-    JsonBuilder* builder = Build(request, pid, result);
-    JsonNode* node = json_builder_get_root(builder);
-    std::string line = JsonJournal::ToLine(node);
-    json_node_unref(node);
-    g_object_unref(builder);
-    return line;
+    return Build(request, pid, result).Text();
 }
 
 bool AppControl::Record(const app_control_s& request, int result) {
-    JsonBuilder* builder = Build(request, static_cast<long>(getpid()), result);
-    bool written = JsonJournal::Append("apps/launches", builder);
-    g_object_unref(builder);
-    return written;
+    return JsonJournal::Append(JsonJournal::kLaunches,
+                               Build(request, static_cast<long>(getpid()), result));
 }
 
 std::string AppControl::Describe(const app_control_s& request, int result) {

@@ -1,7 +1,5 @@
 #include "NotificationRecord.h"
 
-#include "JsonJournal.h"
-
 namespace brelta::host {
 
 namespace {
@@ -10,22 +8,6 @@ constexpr int kTypeCount = 32;
 
 bool ValidType(int type) {
     return type >= 0 && type < kTypeCount;
-}
-
-void AddIntOrNull(JsonBuilder* builder, const char* name, std::optional<int> value) {
-    json_builder_set_member_name(builder, name);
-    if (value)
-        json_builder_add_int_value(builder, *value);
-    else
-        json_builder_add_null_value(builder);
-}
-std::optional<int> IntMember(JsonObject* object, const char* name) {
-    std::optional<long> value = JsonJournal::IntMember(object, name);
-    return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
-}
-
-const char* StringMember(JsonObject* object, const char* name) {
-    return JsonJournal::StringMember(object, name);
 }
 }  // namespace
 
@@ -72,7 +54,7 @@ const std::string* NotificationRecord::FindImage(int type) const {
     return it != m_Images.end() ? &it->second : nullptr;
 }
 
-void NotificationRecord::AddPostMembers(JsonBuilder* builder) const {
+void NotificationRecord::AddPostMembers(JsonLine& line) const {
     auto text = [this](int type) {
         const Text* found = FindText(type);
         return found != nullptr ? found->text.c_str() : nullptr;
@@ -81,53 +63,23 @@ void NotificationRecord::AddPostMembers(JsonBuilder* builder) const {
         const std::string* found = FindImage(type);
         return found != nullptr ? found->c_str() : nullptr;
     };
-    json_builder_set_member_name(builder, "type");
-    json_builder_add_int_value(builder, m_Type);
-    JsonJournal::AddStringOrNull(builder, "title", text(0));
-    JsonJournal::AddStringOrNull(builder, "content", text(1));
-    JsonJournal::AddStringOrNull(builder, "image", image(0));
-    json_builder_set_member_name(builder, "buttons");
-    json_builder_begin_array(builder);
+    line.Member("type").Int(m_Type);
+    line.Member("title").StringOrNull(text(0));
+    line.Member("content").StringOrNull(text(1));
+    line.Member("image").StringOrNull(image(0));
+    line.Member("buttons").BeginArray();
     for (int index : m_Buttons) {
-        json_builder_begin_object(builder);
-        json_builder_set_member_name(builder, "button");
-        json_builder_add_int_value(builder, index);
-        JsonJournal::AddStringOrNull(builder, "text", text(ButtonTextType(index)));
-        JsonJournal::AddStringOrNull(builder, "image", image(ButtonImageType(index)));
-        json_builder_end_object(builder);
+        line.BeginObject();
+        line.Member("button").Int(index);
+        line.Member("text").StringOrNull(text(ButtonTextType(index)));
+        line.Member("image").StringOrNull(image(ButtonImageType(index)));
+        line.EndObject();
     }
-    json_builder_end_array(builder);
-    AddIntOrNull(builder, "default_button", m_DefaultButton);
-    AddIntOrNull(builder, "display_applist", m_DisplayApplist);
-    AddIntOrNull(builder, "layout", m_Layout);
-    AddIntOrNull(builder, "hide_timeout", m_HideTimeout);
-}
-
-std::unique_ptr<NotificationRecord> NotificationRecord::FromPost(JsonObject* post) {
-    auto record = std::make_unique<NotificationRecord>(IntMember(post, "type").value_or(0));
-    record->SetId(IntMember(post, "id").value_or(0));
-    record->SetText(0, StringMember(post, "title"), nullptr);
-    record->SetText(1, StringMember(post, "content"), nullptr);
-    record->SetImage(0, StringMember(post, "image"));
-    JsonNode* buttons = json_object_get_member(post, "buttons");
-    if (buttons != nullptr && JSON_NODE_HOLDS_ARRAY(buttons)) {
-        JsonArray* array = json_node_get_array(buttons);
-        for (guint i = 0; i < json_array_get_length(array); ++i) {
-            JsonNode* node = json_array_get_element(array, i);
-            if (!JSON_NODE_HOLDS_OBJECT(node)) continue;
-            JsonObject* button = json_node_get_object(node);
-            std::optional<int> index = IntMember(button, "button");
-            if (!index || !record->AddButton(*index)) continue;
-            record->SetText(ButtonTextType(*index), StringMember(button, "text"), nullptr);
-            record->SetImage(ButtonImageType(*index), StringMember(button, "image"));
-        }
-    }
-    if (std::optional<int> index = IntMember(post, "default_button"))
-        record->SetDefaultButton(*index);
-    record->m_DisplayApplist = IntMember(post, "display_applist");
-    record->m_Layout = IntMember(post, "layout");
-    record->m_HideTimeout = IntMember(post, "hide_timeout");
-    return record;
+    line.EndArray();
+    line.Member("default_button").IntOrNull(m_DefaultButton);
+    line.Member("display_applist").IntOrNull(m_DisplayApplist);
+    line.Member("layout").IntOrNull(m_Layout);
+    line.Member("hide_timeout").IntOrNull(m_HideTimeout);
 }
 
 }  // namespace brelta::host

@@ -1,13 +1,12 @@
 #ifndef BRELTA_HOST_NOTIFICATIONRECORD_H
 #define BRELTA_HOST_NOTIFICATIONRECORD_H
 
-#include <json-glib/json-glib.h>
-
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
+
+#include "JsonLine.h"
 
 namespace brelta::host {
 
@@ -52,10 +51,7 @@ public:
 
     // Adds the members of a post record after "op", "id" and "pid": type, title, content,
     // image, buttons, default_button, display_applist, layout, hide_timeout.
-    void AddPostMembers(JsonBuilder* builder) const;
-    // The record that a journalled post line describes (its id included); members that are
-    // missing or null stay unset.
-    static std::unique_ptr<NotificationRecord> FromPost(JsonObject* post);
+    void AddPostMembers(JsonLine& line) const;
 
 private:
     int m_Type;

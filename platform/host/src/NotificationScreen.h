@@ -16,9 +16,6 @@ namespace brelta::host {
 // delivered events to it, so it alone tells what is on screen.
 class NotificationScreen {
 public:
-    // The journal, relative to the device root.
-    static constexpr const char* kJournal = "notifications/journal";
-
     struct Shown {
         int id = 0;
         long pid = 0;
@@ -30,6 +27,9 @@ public:
     static std::vector<Shown> OnScreen();
     // The same from journal lines (JSON objects), oldest first.
     static std::vector<Shown> OnScreen(const std::vector<JsonNode*>& lines);
+    // The record that a journalled post line describes (its id included); members that are
+    // missing, null or of another kind stay unset.
+    static std::unique_ptr<NotificationRecord> RecordFromPost(JsonObject* post);
 };
 
 }  // namespace brelta::host

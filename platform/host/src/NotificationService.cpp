@@ -11,14 +11,13 @@
 #include "JsonJournal.h"
 #include "NotificationIds.h"
 #include "NotificationInput.h"
-#include "NotificationScreen.h"
 #include "NotificationRecord.h"
 #include "NotificationView.h"
 
 namespace brelta::host {
 
 namespace {
-const char* const kJournal = NotificationScreen::kJournal;
+const char* const kJournal = JsonJournal::kNotifications;
 const char* const kInputDir = NotificationInput::kRelativeDir;
 // Not events: ask to look at the input file of a newly posted id. At once, a file is taken
 // only when it ends with a newline: its writer may still be at work, and the watch will see
@@ -87,55 +86,28 @@ State& CurrentLocked() {
 }
 
 bool JournalEvent(int id, int event) {
-    JsonBuilder* builder = json_builder_new();
-    json_builder_begin_object(builder);
-    json_builder_set_member_name(builder, "op");
-    json_builder_add_string_value(builder, "event");
-    json_builder_set_member_name(builder, "id");
-    json_builder_add_int_value(builder, id);
-    json_builder_set_member_name(builder, "pid");
-    json_builder_add_int_value(builder, getpid());
-    json_builder_set_member_name(builder, "event");
-    json_builder_add_int_value(builder, event);
-    json_builder_end_object(builder);
-    bool ok = JsonJournal::Append(kJournal, builder);
-    g_object_unref(builder);
-    return ok;
+    JsonLine line;
+    line.BeginObject().Member("op").String("event");
+    line.Member("id").Int(id).Member("pid").Int(getpid()).Member("event").Int(event);
+    return JsonJournal::Append(kJournal, line.EndObject());
 }
 
 bool JournalPost(const NotificationRecord& record) {
-    JsonBuilder* builder = json_builder_new();
-    json_builder_begin_object(builder);
-    json_builder_set_member_name(builder, "op");
-    json_builder_add_string_value(builder, "post");
-    json_builder_set_member_name(builder, "id");
-    json_builder_add_int_value(builder, record.Id());
-    json_builder_set_member_name(builder, "pid");
-    json_builder_add_int_value(builder, getpid());
-    record.AddPostMembers(builder);
-    json_builder_end_object(builder);
-    bool ok = JsonJournal::Append(kJournal, builder);
-    g_object_unref(builder);
-    return ok;
+    JsonLine line;
+    line.BeginObject().Member("op").String("post");
+    line.Member("id").Int(record.Id()).Member("pid").Int(getpid());
+    record.AddPostMembers(line);
+    return JsonJournal::Append(kJournal, line.EndObject());
 }
 
 bool JournalDeleteAll(int type, const std::vector<int>& ids) {
-    JsonBuilder* builder = json_builder_new();
-    json_builder_begin_object(builder);
-    json_builder_set_member_name(builder, "op");
-    json_builder_add_string_value(builder, "delete_all");
-    json_builder_set_member_name(builder, "pid");
-    json_builder_add_int_value(builder, getpid());
-    json_builder_set_member_name(builder, "type");
-    json_builder_add_int_value(builder, type);
-    json_builder_set_member_name(builder, "ids");
-    json_builder_begin_array(builder);
-    for (int id : ids) json_builder_add_int_value(builder, id);
-    json_builder_end_array(builder);
-    json_builder_end_object(builder);
-    bool ok = JsonJournal::Append(kJournal, builder);
-    g_object_unref(builder);
-    return ok;
+    JsonLine line;
+    line.BeginObject().Member("op").String("delete_all");
+    line.Member("pid").Int(getpid()).Member("type").Int(type);
+    line.Member("ids").BeginArray();
+    for (int id : ids) line.Int(id);
+    line.EndArray();
+    return JsonJournal::Append(kJournal, line.EndObject());
 }
 
 // Calls the callback of the latest post of `id`, unless the state has moved on.
