@@ -61,8 +61,11 @@ std::string FileUtil::Parent(const std::string& path) {
 }
 
 bool FileUtil::AppendLine(const std::string& path, const std::string& line) {
-    MakeDirs(Parent(path));
     int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // The directories are made only when missing: a log record is written at every step of
+    // the tool, and checking them each time would cost a stat per record.
+    if (fd < 0 && errno == ENOENT && MakeDirs(Parent(path)))
+        fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     std::string record = line + "\n";
     // One write: with O_APPEND the kernel places the whole buffer at the end at once.
