@@ -114,37 +114,38 @@ void ExpectKeyUnharmed(const TempDeviceRoot& root, const Key& key, const std::st
     EXPECT_STREQ(brelta::host::SettingsStore::TypeName(type), key.type) << key.name;
 }
 
-class HostileSettings : public ::testing::TestWithParam<Spoil> {};
+const Spoil kSpoils[] = {Spoil::Garbage,   Spoil::WrongType,     Spoil::Huge,
+                         Spoil::Directory, Spoil::ParentIsAFile, Spoil::LinkLoop};
+const char* const kSpoilNames[] = {"garbage",   "wrong type",       "1 MiB",
+                                   "directory", "parent is a file", "link loop"};
 
-TEST_P(HostileSettings, EveryCommandRunsToItsEndAndNoKeyIsLeftTorn) {
-    const size_t count = sizeof kIds / sizeof kIds[0];
-    std::vector<std::unique_ptr<TempDeviceRoot>> roots;
-    std::vector<std::vector<std::string>> before(count);
-    std::vector<std::unique_ptr<ToolRun>> runs;
-    for (size_t i = 0; i < count; ++i) {
-        roots.push_back(std::make_unique<TempDeviceRoot>());
-        for (const Key& key : kKeys) SpoilKey(*roots[i], key, GetParam());
-        for (const Key& key : kKeys) before[i].push_back(Snapshot(*roots[i], key));
-        runs.push_back(std::make_unique<ToolRun>(*roots[i]));
-        runs[i]->Start({kIds[i]});
-    }
-    for (size_t i = 0; i < count; ++i) {
-        ExpectRanToTheEnd(*roots[i], runs[i]->Wait(120), kIds[i]);
+// Every spoil with every command, one root each, all at once.
+TEST(HostileSettings, EveryCommandRunsToItsEndAndNoKeyIsLeftTorn) {
+    struct Case {
+        std::unique_ptr<TempDeviceRoot> root;
+        std::vector<std::string> before;
+        std::unique_ptr<ToolRun> run;
+        std::string what;
+    };
+    std::vector<Case> cases;
+    for (size_t s = 0; s < sizeof kSpoils / sizeof kSpoils[0]; ++s)
+        for (const char* id : kIds) {
+            Case c;
+            c.root = std::make_unique<TempDeviceRoot>();
+            for (const Key& key : kKeys) SpoilKey(*c.root, key, kSpoils[s]);
+            for (const Key& key : kKeys) c.before.push_back(Snapshot(*c.root, key));
+            c.run = std::make_unique<ToolRun>(*c.root);
+            c.run->Start({id});
+            c.what = std::string(kSpoilNames[s]) + ", " + id;
+            cases.push_back(std::move(c));
+        }
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExpectRanToTheEnd(*c.root, c.run->Wait(120), c.what);
         for (size_t k = 0; k < sizeof kKeys / sizeof kKeys[0]; ++k)
-            ExpectKeyUnharmed(*roots[i], kKeys[k], before[i][k]);
+            ExpectKeyUnharmed(*c.root, kKeys[k], c.before[k]);
     }
 }
-
-std::string SpoilName(const ::testing::TestParamInfo<Spoil>& info) {
-    static const char* const kNames[] = {"Garbage",   "WrongType",     "OneMiB",
-                                         "Directory", "ParentIsAFile", "LinkLoop"};
-    return kNames[static_cast<int>(info.param)];
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, HostileSettings,
-                         ::testing::Values(Spoil::Garbage, Spoil::WrongType, Spoil::Huge,
-                                           Spoil::Directory, Spoil::ParentIsAFile, Spoil::LinkLoop),
-                         SpoilName);
 
 TEST(HostileRoot, DeviceRootThatCannotBeMadeStillEndsEveryRun) {
     TempDeviceRoot scratch;
