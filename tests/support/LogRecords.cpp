@@ -81,6 +81,13 @@ std::vector<LogRecord> LogRecords::ByFunction(const std::string& function, long 
     return out;
 }
 
+std::vector<std::string> LogRecords::CallsOf(const std::string& file) const {
+    std::vector<std::string> out;
+    for (const LogRecord& r : m_Records)
+        if (r.file == file) out.push_back(r.function + ": " + r.text);
+    return out;
+}
+
 size_t LogRecords::Count(const std::string& text, long pid) const {
     size_t n = 0;
     for (const LogRecord& r : m_Records)

@@ -36,6 +36,8 @@ public:
     // Records whose function is `function` (and pid when given).
     std::vector<LogRecord> ByFunction(const std::string& function, long pid = 0) const;
     size_t Count(const std::string& text, long pid = 0) const;
+    // "<function>: <text>" of the records written by one source file, in order.
+    std::vector<std::string> CallsOf(const std::string& file) const;
 
 private:
     std::vector<LogRecord> m_Records;

@@ -52,6 +52,12 @@ std::string ToolRun::ToolPath() {
 ToolRun::ToolRun(const TempDeviceRoot& root, std::string program) : m_Program(program) {
     m_Set["BRELTA_DEVICE_ROOT"] = root.Path();
     m_Set["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=" + root.Path() + "/no-system-bus";
+    // The tool takes its locale from the settings store; what the test machine's shell
+    // carries would change which setlocale records it writes.
+    for (const char* name : {"LANG", "LANGUAGE", "LC_ALL", "LC_CTYPE", "LC_NUMERIC", "LC_TIME",
+                             "LC_COLLATE", "LC_MONETARY", "LC_MESSAGES", "LC_PAPER", "LC_NAME",
+                             "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"})
+        m_Unset.push_back(name);
     m_OutPath = TempFile("out");
     m_ErrPath = TempFile("err");
 }

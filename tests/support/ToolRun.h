@@ -23,7 +23,8 @@ struct RunResult {
 };
 
 // Runs a program (the built tool by default) against a device root, with the environment of
-// the test plus the root and a system bus address that leads nowhere unless a test sets one.
+// the test plus the root and a system bus address that leads nowhere unless a test sets one,
+// and without the locale variables (LANG, LC_*), which a test sets with Env when it needs them.
 class ToolRun {
 public:
     explicit ToolRun(const TempDeviceRoot& root, std::string program = ToolPath());

@@ -122,22 +122,30 @@ TEST_F(SettingsStoreTest, ConcurrentWritersNeverLeaveAPartialValue) {
             _exit(0);
         }
     }
-    int bad = 0, reads = 0;
-    for (int i = 0; i < 2000; ++i) {
+    int bad = 0, reads = 0, running = kWriters;
+    auto read = [&] {
         char* s = vconf_get_str("shared/key");
-        if (s == nullptr) continue;  // not written yet
+        if (s == nullptr) return;  // not written yet
         ++reads;
         std::string got = s;
         free(s);
         bool whole = false;
         for (int w = 0; w < kWriters; ++w) whole = whole || got == value(w);
         if (!whole) ++bad;
+    };
+    // Read for as long as the writers write, however slowly a loaded machine runs them, and
+    // once more when they have ended.
+    while (running > 0) {
+        read();
+        for (pid_t& pid : pids) {
+            int status = 0;
+            if (pid == 0 || waitpid(pid, &status, WNOHANG) != pid) continue;
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            pid = 0;
+            --running;
+        }
     }
-    for (pid_t pid : pids) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    read();
     EXPECT_GT(reads, 0);
     EXPECT_EQ(bad, 0);
     // No temporary file is left behind.

@@ -1,5 +1,16 @@
 /* Application control of the emulated TV: every launch request is journalled in
- * $ROOT/apps/launches. */
+ * $ROOT/apps/launches, one JSON object per line:
+ *   {"pid":P,"app_id":"..." or null,"operation":"..." or null,"extra":[["key","value"],...],
+ *    "result":R}
+ * with R the result returned to the caller, refused requests included. On the host:
+ * - a request without an application id is refused with APP_CONTROL_ERROR_APP_NOT_FOUND;
+ * - a key added again replaces its value and keeps its first place in "extra";
+ * - a handle that was never created or is already destroyed, a null or empty key and a null
+ *   value are refused with APP_CONTROL_ERROR_INVALID_PARAMETER, and nothing is journalled;
+ * - the reply callback is never called;
+ * - $ROOT/faults/<function> scripts app_control_create, app_control_set_operation,
+ *   app_control_set_app_id, app_control_add_extra_data and app_control_send_launch_request
+ *   (a scripted refusal of a launch is journalled with that result). */
 #ifndef BRELTA_HOST_APP_CONTROL_H
 #define BRELTA_HOST_APP_CONTROL_H
 

@@ -1,7 +1,6 @@
 #include "NetConnection.h"
 
-#include <mutex>
-#include <set>
+#include "HandleRegistry.h"
 
 namespace brelta::host {
 
@@ -9,29 +8,24 @@ namespace {
 struct Handle {
     int unused = 0;
 };
-std::mutex g_mutex;
-// Live handles. Never freed itself: the tool keeps a handle until the process ends.
-std::set<void*>* g_live = nullptr;
+
+// Never freed itself: the tool keeps a handle until the process ends.
+HandleRegistry<Handle>& Live() {
+    static HandleRegistry<Handle>* live = new HandleRegistry<Handle>();
+    return *live;
+}
 }  // namespace
 
 void* NetConnection::Create() {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_live == nullptr) g_live = new std::set<void*>();
-    Handle* handle = new Handle();
-    g_live->insert(handle);
-    return handle;
+    return Live().Create();
 }
 
 bool NetConnection::Valid(void* handle) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_live != nullptr && g_live->count(handle) > 0;
+    return Live().Valid(handle);
 }
 
 bool NetConnection::Destroy(void* handle) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_live == nullptr || g_live->erase(handle) == 0) return false;
-    delete static_cast<Handle*>(handle);
-    return true;
+    return Live().Destroy(handle);
 }
 
 }  // namespace brelta::host

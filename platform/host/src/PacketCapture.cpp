@@ -1,0 +1,87 @@
+#include "PacketCapture.h"
+
+#include <cstdint>
+#include <fstream>
+
+#include "DeviceRoot.h"
+#include "FileUtil.h"
+
+namespace brelta::host {
+
+namespace {
+constexpr size_t kHeaderBytes = 24;
+constexpr uint32_t kMagicMicro = 0xa1b2c3d4;
+constexpr uint32_t kMagicNano = 0xa1b23c4d;
+constexpr uint32_t kSnapLength = 262144;
+constexpr uint32_t kLinkTypeEthernet = 1;
+
+void PutLittleEndian(std::string* out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+}
+
+uint32_t ReadLittleEndian(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint32_t Swapped(uint32_t value) {
+    return (value >> 24) | ((value >> 8) & 0xff00) | ((value << 8) & 0xff0000) | (value << 24);
+}
+
+bool WriteState(const char* state) {
+    return FileUtil::WriteAtomically(PacketCapture::StatePath(), state);
+}
+}  // namespace
+
+std::string PacketCapture::StatePath() {
+    return DeviceRoot::Dir("network") + "/tcpdump";
+}
+
+std::string PacketCapture::FilePath() {
+    return DeviceRoot::DevicePath("/opt/usr/data/network/tcpdump-[time].pcap");
+}
+
+std::string PacketCapture::EmptyCapture() {
+    std::string header;
+    PutLittleEndian(&header, kMagicMicro, 4);
+    PutLittleEndian(&header, 2, 2);  // format version 2.4
+    PutLittleEndian(&header, 4, 2);
+    PutLittleEndian(&header, 0, 4);  // time zone offset: UTC
+    PutLittleEndian(&header, 0, 4);  // time stamp accuracy
+    PutLittleEndian(&header, kSnapLength, 4);
+    PutLittleEndian(&header, kLinkTypeEthernet, 4);
+    return header;
+}
+
+bool PacketCapture::IsPcapFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[kHeaderBytes];
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return false;
+    uint32_t magic = ReadLittleEndian(header);
+    for (uint32_t known : {kMagicMicro, kMagicNano}) {
+        if (magic == known || magic == Swapped(known)) return true;
+    }
+    return false;
+}
+
+bool PacketCapture::Start() {
+    return WriteState("running");
+}
+
+bool PacketCapture::Stop() {
+    if (!WriteState("stopped")) return false;
+    std::string file = FilePath();
+    if (IsPcapFile(file)) return true;
+    return FileUtil::WriteAtomically(file, EmptyCapture());
+}
+
+bool PacketCapture::Running() {
+    std::string state;
+    if (!FileUtil::Read(StatePath(), &state, 256)) return false;
+    while (!state.empty() && (state.back() == '\n' || state.back() == ' ' || state.back() == '\t' ||
+                              state.back() == '\r')) {
+        state.pop_back();
+    }
+    return state == "running";
+}
+
+}  // namespace brelta::host

@@ -1,0 +1,105 @@
+#include "UsbDevices.h"
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <utility>
+
+#include "DeviceRoot.h"
+#include "FileUtil.h"
+
+namespace brelta::host {
+
+namespace {
+std::mutex g_mutex;
+// Never freed: the tool reads a device's texts after freeing its list, and exit-time code
+// may still ask for them.
+std::map<std::pair<std::string, std::string>, usb_device_s*>* g_devices = nullptr;
+std::set<usb_device_s*>* g_known = nullptr;
+std::set<usb_device_list_s*>* g_lists = nullptr;
+usb_connected_cb g_callback = nullptr;
+void* g_callback_data = nullptr;
+
+usb_device_s* Intern(const UsbDevices::Line& line) {
+    if (g_devices == nullptr) {
+        g_devices = new std::map<std::pair<std::string, std::string>, usb_device_s*>();
+        g_known = new std::set<usb_device_s*>();
+    }
+    auto key = std::make_pair(line.mountpath, line.product);
+    auto it = g_devices->find(key);
+    if (it != g_devices->end()) return it->second;
+    usb_device_s* device = new usb_device_s{line.mountpath, line.product};
+    g_devices->emplace(key, device);
+    g_known->insert(device);
+    return device;
+}
+}  // namespace
+
+std::vector<UsbDevices::Line> UsbDevices::Parse(const std::string& content) {
+    std::vector<Line> lines;
+    std::string::size_type start = 0;
+    while (start < content.size()) {
+        std::string::size_type end = content.find('\n', start);
+        if (end == std::string::npos) end = content.size();
+        std::string text = content.substr(start, end - start);
+        start = end + 1;
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        if (text.empty()) continue;
+        std::string::size_type tab = text.find('\t');
+        if (tab == std::string::npos) {
+            lines.push_back(Line{text, ""});
+        } else {
+            lines.push_back(Line{text.substr(0, tab), text.substr(tab + 1)});
+        }
+    }
+    return lines;
+}
+
+std::vector<usb_device_s*> UsbDevices::Attached(int type) {
+    std::vector<usb_device_s*> devices;
+    if (type != USB_DEVICE_TYPE_STORAGE && type != USB_DEVICE_TYPE_ALL) return devices;
+    std::string content;
+    if (!FileUtil::Read(DeviceRoot::Path() + "/usb/devices", &content)) return devices;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (const Line& line : Parse(content)) devices.push_back(Intern(line));
+    return devices;
+}
+
+bool UsbDevices::Known(usb_device_s* device) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_known != nullptr && g_known->count(device) > 0;
+}
+
+usb_device_list_s* UsbDevices::NewList(int type) {
+    usb_device_list_s* list = new usb_device_list_s{Attached(type)};
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (g_lists == nullptr) g_lists = new std::set<usb_device_list_s*>();
+    g_lists->insert(list);
+    return list;
+}
+
+bool UsbDevices::ValidList(usb_device_list_s* list) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_lists != nullptr && g_lists->count(list) > 0;
+}
+
+bool UsbDevices::FreeList(usb_device_list_s* list) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (g_lists == nullptr || g_lists->erase(list) == 0) return false;
+    delete list;
+    return true;
+}
+
+void UsbDevices::SetConnectedCallback(usb_connected_cb callback, void* user_data) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_callback = callback;
+    g_callback_data = user_data;
+}
+
+usb_connected_cb UsbDevices::ConnectedCallback(void** user_data) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (user_data != nullptr) *user_data = g_callback_data;
+    return g_callback;
+}
+
+}  // namespace brelta::host

@@ -1,0 +1,56 @@
+#ifndef BRELTA_HOST_USBDEVICES_H
+#define BRELTA_HOST_USBDEVICES_H
+
+#include <usb_device.h>
+
+#include <string>
+#include <vector>
+
+// One attached storage device as the service hands it out. Its texts stay put for the whole
+// process: callers keep a device (and read its texts) after releasing the list it came from.
+struct usb_device_s {
+    std::string mountpath;
+    std::string product;
+};
+
+// A snapshot of the attached devices, owned by the caller until usb_device_free_device_list.
+struct usb_device_list_s {
+    std::vector<usb_device_s*> devices;
+};
+
+namespace brelta::host {
+
+// The emulated USB device service. $ROOT/usb/devices lists the attached storage devices, one
+// per line, "<mount path><TAB><product name>", in list order; a missing or empty file means
+// none. The file is read afresh at every query, so a test or a person can plug and unplug
+// devices between calls.
+class UsbDevices {
+public:
+    struct Line {
+        std::string mountpath;
+        std::string product;
+    };
+    // Splits the content of the devices file. Empty lines are skipped; a line without a TAB
+    // is a device without a product name; a trailing CR is dropped (files edited elsewhere).
+    static std::vector<Line> Parse(const std::string& content);
+
+    // The devices of `type` attached now (storage and "all" see the file; other types see
+    // none). Each device is interned: the same line yields the same device, never freed.
+    static std::vector<usb_device_s*> Attached(int type);
+    // True for a device that the service handed out (and so still owns).
+    static bool Known(usb_device_s* device);
+
+    static usb_device_list_s* NewList(int type);
+    static bool ValidList(usb_device_list_s* list);
+    static bool FreeList(usb_device_list_s* list);
+
+    // The attached-device callback: stored, so a later registration replaces it and
+    // unregistering forgets it. The emulated service watches no hot-plug source, so it never
+    // calls the callback.
+    static void SetConnectedCallback(usb_connected_cb callback, void* user_data);
+    static usb_connected_cb ConnectedCallback(void** user_data);
+};
+
+}  // namespace brelta::host
+
+#endif

@@ -1,0 +1,77 @@
+// The application-control functions of the host platform. A call with a handle that this
+// process did not create, or already destroyed, fails with INVALID_PARAMETER and does nothing.
+#include <app_control.h>
+
+#include "AppControl.h"
+#include "Faults.h"
+#include "TerminalView.h"
+
+using brelta::host::AppControl;
+using brelta::host::Faults;
+
+namespace {
+// Sets one text field of a request; null clears it.
+int SetText(const char* function, app_control_h handle, const char* value, bool app_control_s::*has,
+            std::string app_control_s::*text) {
+    int status = 0;
+    if (Faults::Fail(function, &status)) return status;
+    if (!AppControl::Valid(handle)) return APP_CONTROL_ERROR_INVALID_PARAMETER;
+    handle->*has = value != nullptr;
+    handle->*text = value != nullptr ? value : "";
+    return APP_CONTROL_ERROR_NONE;
+}
+}  // namespace
+
+extern "C" {
+
+int app_control_create(app_control_h* app_control) {
+    int status = 0;
+    if (Faults::Fail("app_control_create", &status)) return status;
+    if (app_control == nullptr) return APP_CONTROL_ERROR_INVALID_PARAMETER;
+    *app_control = AppControl::Create();
+    return APP_CONTROL_ERROR_NONE;
+}
+
+// Not scriptable: a destroy that failed on purpose would leave a handle that nobody can free.
+int app_control_destroy(app_control_h app_control) {
+    return AppControl::Destroy(app_control) ? APP_CONTROL_ERROR_NONE
+                                            : APP_CONTROL_ERROR_INVALID_PARAMETER;
+}
+
+int app_control_set_operation(app_control_h app_control, const char* operation) {
+    return SetText("app_control_set_operation", app_control, operation,
+                   &app_control_s::hasOperation, &app_control_s::operation);
+}
+
+int app_control_set_app_id(app_control_h app_control, const char* app_id) {
+    return SetText("app_control_set_app_id", app_control, app_id, &app_control_s::hasAppId,
+                   &app_control_s::appId);
+}
+
+int app_control_add_extra_data(app_control_h app_control, const char* key, const char* value) {
+    int status = 0;
+    if (Faults::Fail("app_control_add_extra_data", &status)) return status;
+    if (!AppControl::Valid(app_control) || key == nullptr || *key == '\0' || value == nullptr)
+        return APP_CONTROL_ERROR_INVALID_PARAMETER;
+    AppControl::AddExtra(app_control, key, value);
+    return APP_CONTROL_ERROR_NONE;
+}
+
+// The reply callback is never called: no stand-in application answers.
+int app_control_send_launch_request(app_control_h app_control, app_control_reply_cb callback,
+                                    void* user_data) {
+    (void)callback;
+    (void)user_data;
+    if (!AppControl::Valid(app_control)) return APP_CONTROL_ERROR_INVALID_PARAMETER;
+    // A scripted refusal is still a request that reached the service, so it is journalled
+    // with the result the caller gets.
+    int result = 0;
+    if (!Faults::Fail("app_control_send_launch_request", &result))
+        result = AppControl::Launch(*app_control);
+    AppControl::Record(*app_control, result);
+    if (brelta::host::TerminalView::Enabled())
+        brelta::host::TerminalView::Show(AppControl::Describe(*app_control, result));
+    return result;
+}
+
+}  // extern "C"

@@ -1,0 +1,115 @@
+// The capture task in one process: a start and a stop run by the same task, and the task's
+// handling of a settings store that fails.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CTCPDumpTask.h"
+#include "CTaskManager.h"
+#include "HostFixture.h"
+#include "NotificationJournal.h"
+#include "TCPDumpHandler.h"
+#include "ToastPosts.h"
+#include "UIToast.h"
+
+using brelta::test::HostFixture;
+using brelta::test::NotificationJournal;
+using brelta::test::Toast;
+using brelta::test::ToastPost;
+using brelta::test::ToastPosts;
+
+namespace {
+
+const char kStart[] = "brelta.keycombination.tcpdumpstart";
+const char kStop[] = "brelta.keycombination.tcpdumpstop";
+const char kRunning[] = "memory/Brelta/tcpdump_running_status";
+const char kTSDump[] = "memory/menu/network/screenmirroring/capture_tsdump";
+
+class CTCPDumpTaskTest : public HostFixture {
+protected:
+    void SetUp() override {
+        HostFixture::SetUp();
+        m_pConHandler = nullptr;
+    }
+    void TearDown() override {
+        GetUIToastInstance()->Destroy();
+        if (m_pConHandler != nullptr) connection_destroy(m_pConHandler);
+        m_pConHandler = nullptr;
+        HostFixture::TearDown();
+    }
+    std::vector<ToastPost> Toasts() const { return ToastPosts(NotificationJournal::Load(*root)); }
+    CTaskManager manager{nullptr};
+    CTCPDumpTask task{manager};
+};
+
+TEST_F(CTCPDumpTaskTest, AStopWithoutUsbPutsItsTextOnTheHandlersToast) {
+    task.Execute(kStart, "");
+    EXPECT_EQ(root->Setting(kRunning), "int 1\n");
+    EXPECT_EQ(root->Setting(kTSDump), "int 1\n");
+    task.Execute(kStop, "");
+    EXPECT_EQ(root->Setting(kRunning), "int 0\n");
+    EXPECT_EQ(root->Setting(kTSDump), "int 0\n");
+    EXPECT_EQ(root->Read("network/tcpdump"), "stopped");
+
+    auto posts = Toasts();
+    ASSERT_EQ(posts.size(), 3u);
+    EXPECT_EQ(posts[0],
+              Toast(posts[0].id, "TCP Dump tool", "tcp dump and ts dump start successfully", "OK"));
+    // The stop's "OK" toast is dropped by the handler's, and the stop's text then goes onto
+    // that same notification, which keeps its "Cancel" button.
+    EXPECT_NE(posts[1].id, posts[0].id);
+    EXPECT_EQ(posts[1],
+              Toast(posts[1].id, "Dump file not copied", "USB not attached, try again", "Cancel"));
+    EXPECT_EQ(posts[2], Toast(posts[1].id, "TCP Dump tool",
+                              "tcp dump and ts dump stop successfully", "Cancel"));
+
+    auto texts = SystemTexts();
+    const std::vector<std::string> order = {"execute =>brelta.keycombination.tcpdumpstop",
+                                            "StopTCPDump", "Disabled vconf for TS Dump"};
+    auto at = std::search(texts.begin(), texts.end(), order.begin(), order.end());
+    EXPECT_NE(at, texts.end());
+}
+
+TEST_F(CTCPDumpTaskTest, AFailedStopIsReportedAndStillClearsBothKeys) {
+    // A state query that fails stops nothing; the user is told so, and the keys are cleared
+    // all the same so that the next start is not refused.
+    root->Fault("connection_profile_get_tcpdump_state", "-5");
+    ReloadFaults();
+    task.Execute(kStart, "");
+    task.Execute(kStop, "");
+    EXPECT_EQ(root->Read("network/tcpdump"), "running");
+    EXPECT_EQ(root->Setting(kRunning), "int 0\n");
+    EXPECT_EQ(root->Setting(kTSDump), "int 0\n");
+    auto posts = Toasts();
+    ASSERT_EQ(posts.size(), 2u);
+    EXPECT_EQ(posts[1], Toast(posts[1].id, "TCP Dump tool", "tcp dump failed to stop", "OK"));
+}
+
+TEST_F(CTCPDumpTaskTest, FailedSettingsCallsAreLoggedAndTheStepsGoOn) {
+    root->SetSetting(kRunning, "int", "1");
+    root->Fault("vconf_get_int", "-1");
+    root->Fault("vconf_set_int", "-1 -1");
+    ReloadFaults();
+    // An unreadable running status counts as not running, so the capture is started.
+    task.Execute(kStart, "");
+    EXPECT_EQ(root->Read("network/tcpdump"), "running");
+    EXPECT_EQ(root->Setting(kRunning), "int 1\n") << "the write failed";
+    EXPECT_FALSE(root->Exists("settings/" + std::string(kTSDump)));
+    EXPECT_EQ(Toasts().back().content, "tcp dump and ts dump start successfully");
+
+    root->Fault("vconf_set_int", "-1 -1");
+    ReloadFaults();
+    task.Execute(kStop, "");
+    EXPECT_EQ(root->Read("network/tcpdump"), "stopped");
+    EXPECT_EQ(root->Setting(kRunning), "int 1\n");
+    EXPECT_EQ(Toasts().back().content, "tcp dump and ts dump stop successfully");
+
+    auto log = SystemLog();
+    EXPECT_EQ(log.Count("failed to get tcp dump status"), 1u);
+    EXPECT_EQ(log.Count("Failed to enable vconf for TS dump"), 1u);
+    EXPECT_EQ(log.Count("Failed to disable vconf for TS dump"), 1u);
+    EXPECT_EQ(log.ByFunction("SetTCPDumpRunningStatus").size(), 2u);
+}
+
+}  // namespace
