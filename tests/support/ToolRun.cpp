@@ -1,10 +1,13 @@
 #include "ToolRun.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -84,6 +87,13 @@ ToolRun& ToolRun::NoArgv0() {
     return *this;
 }
 
+ToolRun& ToolRun::AsUser(uid_t uid, gid_t gid) {
+    m_AsUser = true;
+    m_Uid = uid;
+    m_Gid = gid;
+    return *this;
+}
+
 pid_t ToolRun::Start(const std::vector<std::string>& args) {
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {
@@ -118,6 +128,8 @@ pid_t ToolRun::Start(const std::vector<std::string>& args) {
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        if (m_AsUser && (setgroups(0, nullptr) != 0 || setgid(m_Gid) != 0 || setuid(m_Uid) != 0))
+            _exit(126);
         execve(m_Program.c_str(), argvp.data(), envp.data());
         _exit(127);
     }
@@ -148,6 +160,11 @@ RunResult ToolRun::Wait(double timeoutSeconds) {
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     result.out = Slurp(m_OutPath);
     result.err = Slurp(m_ErrPath);
+    // The sanitizer runtimes of an instrumented build write their report to standard error
+    // and end the run; the report is what a developer needs to see.
+    if (result.err.find("Sanitizer") != std::string::npos ||
+        result.err.find("runtime error:") != std::string::npos)
+        ADD_FAILURE() << "sanitizer report of pid " << result.pid << ":\n" << result.err;
     return result;
 }
 

@@ -36,10 +36,13 @@ public:
     ToolRun& Unset(const std::string& name);
     // Runs with an empty argument vector (argc 0).
     ToolRun& NoArgv0();
+    // Runs as another user (the test must be root to do so).
+    ToolRun& AsUser(uid_t uid, gid_t gid);
 
     // Starts the program with these arguments after argv[0].
     pid_t Start(const std::vector<std::string>& args);
-    // Waits for the started program; after timeoutSeconds it is killed (SIGKILL).
+    // Waits for the started program; after timeoutSeconds it is killed (SIGKILL). A sanitizer
+    // report on its standard error fails the current test, whatever the test checks.
     RunResult Wait(double timeoutSeconds);
     RunResult Run(const std::vector<std::string>& args, double timeoutSeconds = 30) {
         Start(args);
@@ -51,6 +54,9 @@ private:
     std::map<std::string, std::string> m_Set;
     std::vector<std::string> m_Unset;
     bool m_NoArgv0 = false;
+    bool m_AsUser = false;
+    uid_t m_Uid = 0;
+    gid_t m_Gid = 0;
     pid_t m_Pid = 0;
     double m_Started = 0;
     std::string m_OutPath;
