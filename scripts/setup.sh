@@ -4,7 +4,7 @@
 set -euo pipefail
 
 BRELTA_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libjson-glib-dev
+BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libjson-glib-dev nlohmann-json3-dev
     libboost-filesystem-dev libgtest-dev libgmock-dev dbus-daemon clang-format tmux)
 # scripts/fuzz builds with clang and links its libFuzzer runtime.
 BRELTA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

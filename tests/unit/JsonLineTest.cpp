@@ -1,4 +1,4 @@
-// Journal lines written by hand: every reader's JSON parser must get back what was written.
+// Journal lines: every reader's JSON parser must get back what was written, in order.
 #include <gtest/gtest.h>
 
 #include <json-glib/json-glib.h>

@@ -1,55 +1,51 @@
 #include "JsonLine.h"
 
-#include <glib.h>
-
 namespace brelta::host {
 
-void JsonLine::Separate() {
-    if (m_Named) {
-        m_Named = false;
-        return;
+using Json = nlohmann::ordered_json;
+
+Json* JsonLine::Put(Json value) {
+    if (m_Open.empty()) {
+        m_Root = std::move(value);
+        return &m_Root;
     }
-    if (m_Empty.empty()) return;
-    if (!m_Empty.back()) m_Text += ',';
-    m_Empty.back() = false;
+    Json* container = m_Open.back();
+    if (container->is_array()) {
+        container->push_back(std::move(value));
+        return &container->back();
+    }
+    std::string name = m_Name.value_or("");
+    m_Name.reset();
+    (*container)[name] = std::move(value);
+    return &(*container)[name];
 }
 
 JsonLine& JsonLine::BeginObject() {
-    Separate();
-    m_Text += '{';
-    m_Empty.push_back(true);
+    m_Open.push_back(Put(Json::object()));
     return *this;
 }
 
 JsonLine& JsonLine::EndObject() {
-    m_Text += '}';
-    if (!m_Empty.empty()) m_Empty.pop_back();
+    if (!m_Open.empty()) m_Open.pop_back();
     return *this;
 }
 
 JsonLine& JsonLine::BeginArray() {
-    Separate();
-    m_Text += '[';
-    m_Empty.push_back(true);
+    m_Open.push_back(Put(Json::array()));
     return *this;
 }
 
 JsonLine& JsonLine::EndArray() {
-    m_Text += ']';
-    if (!m_Empty.empty()) m_Empty.pop_back();
-    return *this;
+    return EndObject();
 }
 
 JsonLine& JsonLine::Member(const char* name) {
-    Separate();
-    m_Text += Quote(name) + ':';
-    m_Named = true;
+    m_Name = name != nullptr ? name : "";
     return *this;
 }
 
 JsonLine& JsonLine::String(const std::string& value) {
-    Separate();
-    m_Text += Quote(value);
+    Put(value);
     return *this;
 }
 
@@ -58,8 +54,7 @@ JsonLine& JsonLine::StringOrNull(const char* value) {
 }
 
 JsonLine& JsonLine::Int(long long value) {
-    Separate();
-    m_Text += std::to_string(value);
+    Put(value);
     return *this;
 }
 
@@ -68,50 +63,12 @@ JsonLine& JsonLine::IntOrNull(std::optional<int> value) {
 }
 
 JsonLine& JsonLine::Null() {
-    Separate();
-    m_Text += "null";
+    Put(nullptr);
     return *this;
 }
 
-std::string JsonLine::Quote(const std::string& text) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string valid;
-    const std::string* source = &text;
-    if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
-        gchar* made = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-        valid = made;
-        g_free(made);
-        source = &valid;
-    }
-    std::string quoted = "\"";
-    for (unsigned char c : *source) {
-        switch (c) {
-            case '"':
-                quoted += "\\\"";
-                break;
-            case '\\':
-                quoted += "\\\\";
-                break;
-            case '\n':
-                quoted += "\\n";
-                break;
-            case '\r':
-                quoted += "\\r";
-                break;
-            case '\t':
-                quoted += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7f) {
-                    quoted += "\\u00";
-                    quoted += kHex[c >> 4];
-                    quoted += kHex[c & 0xf];
-                } else {
-                    quoted += static_cast<char>(c);
-                }
-        }
-    }
-    return quoted + "\"";
+std::string JsonLine::Text() const {
+    return m_Root.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 }  // namespace brelta::host

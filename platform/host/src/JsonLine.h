@@ -1,6 +1,8 @@
 #ifndef BRELTA_HOST_JSONLINE_H
 #define BRELTA_HOST_JSONLINE_H
 
+#include <nlohmann/json.hpp>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,9 +10,10 @@
 namespace brelta::host {
 
 // One journal line being written: a JSON value as compact text (no blanks), made of objects,
-// arrays, strings, integers and null, which is all a journal holds. Written by hand rather
-// than with a JSON library so that the tool does not load one at every start; journals are
-// parsed (with json-glib) only by their readers, JsonJournalReader.
+// arrays, strings, integers and null, which is all a journal holds. Built with a header-only
+// JSON library, so the tool loads no shared JSON library at every start; journals are parsed
+// (with json-glib) only by their readers, JsonJournalReader. Members keep the order in which
+// they were written.
 class JsonLine {
 public:
     JsonLine& BeginObject();
@@ -26,20 +29,19 @@ public:
     JsonLine& IntOrNull(std::optional<int> value);
     JsonLine& Null();
 
-    const std::string& Text() const { return m_Text; }
-
-    // The text as a JSON string: quotes, backslashes and control characters escaped, bytes
-    // that are not UTF-8 replaced by U+FFFD so that every reader can parse the line.
-    static std::string Quote(const std::string& text);
+    // The compact text; bytes that are not UTF-8 are replaced by U+FFFD so that every reader
+    // can parse the line.
+    std::string Text() const;
 
 private:
-    // The comma between two elements or members.
-    void Separate();
+    // Puts a value into the open object (under the pending name) or array, or makes it the
+    // whole line; returns where it now lives.
+    nlohmann::ordered_json* Put(nlohmann::ordered_json value);
 
-    std::string m_Text;
-    // One entry per open object or array: whether it has no element yet.
-    std::vector<bool> m_Empty;
-    bool m_Named = false;
+    nlohmann::ordered_json m_Root;
+    // The open objects and arrays, innermost last.
+    std::vector<nlohmann::ordered_json*> m_Open;
+    std::optional<std::string> m_Name;
 };
 
 }  // namespace brelta::host
