@@ -187,12 +187,12 @@ void UseRoot(const TempDeviceRoot& root) {
 
 TEST(DeviceCli, UsbDevicesAttachedAreTheOnesTheServiceLists) {
     TempDeviceRoot root;
-    EXPECT_EQ(Cli(root, {"usb", "attach", root / "usb0", "SanDisk Ultra"}).exitCode, 0);
+    EXPECT_EQ(Cli(root, {"usb", "attach", root / "usb0", "Flash Disk 32G"}).exitCode, 0);
     RunResult second = Cli(root, {"usb", "attach", "/media/usb1"});
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_EQ(second.err, "brelta-device: note: /media/usb1 does not exist yet\n");
     EXPECT_EQ(root.Read("usb/devices"),
-              root / "usb0" + "\tSanDisk Ultra\n/media/usb1\tUSB Storage\n");
+              root / "usb0" + "\tFlash Disk 32G\n/media/usb1\tUSB Storage\n");
     EXPECT_EQ(Cli(root, {"usb", "list"}).out, root.Read("usb/devices"));
 
     UseRoot(root);
@@ -202,7 +202,7 @@ TEST(DeviceCli, UsbDevicesAttachedAreTheOnesTheServiceLists) {
     ASSERT_EQ(usb_device_get_device_list(USB_DEVICE_TYPE_STORAGE, &list), 0);
     ASSERT_EQ(usb_device_list_get_first(list, &first), 0);
     EXPECT_STREQ(usb_device_get_mountpath(first), (root / "usb0").c_str());
-    EXPECT_STREQ(usb_device_get_product(first), "SanDisk Ultra");
+    EXPECT_STREQ(usb_device_get_product(first), "Flash Disk 32G");
     usb_device_free_device_list(list);
 
     RunResult again = Cli(root, {"usb", "attach", root / "usb0"});
