@@ -24,7 +24,9 @@ TEST(EntryPoint, UnknownIdEndsAtOnceWithTheTeardownRecords) {
     RunResult r = ToolRun(root).Run({"brelta.keycombination.nothing"});
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_LT(r.seconds, 3.0);
+    // "At once": no exit delay is armed. Timed loosely, since a loaded machine (or the
+    // sanitizers) can stretch a short run well past a second.
+    EXPECT_LT(r.seconds, 4.5);
     EXPECT_EQ(Texts(root), (std::vector<std::string>{
                                "start work !! => arg brelta.keycombination.nothing",
                                "Enter i18n_init", "failed to get current language for set lang env",

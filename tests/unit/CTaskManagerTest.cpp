@@ -5,6 +5,7 @@
 #include "HostFixture.h"
 
 using brelta::test::HostFixture;
+using brelta::test::LogRecords;
 
 namespace {
 
@@ -101,6 +102,20 @@ TEST_F(CTaskManagerTest, DestroyRemovesAnArmedTimerSoTheLoopNeverQuits) {
     double seconds = RunUntilQuit(3);
     EXPECT_GE(seconds, 2.5) << "the exit timer survived Destroy";
     EXPECT_EQ(SystemLog().Count("EXITING."), 0u);
+}
+
+TEST_F(CTaskManagerTest, DestroyBeforeTheIdlePhaseDeletesTheTaskUnrun) {
+    CTaskManager manager(loop);
+    ASSERT_TRUE(manager.Init("brelta.keycombination.ndf"));
+    manager.Destroy();
+    // The idle source went with Destroy: the task never runs and nothing locks the exit.
+    EXPECT_FALSE(g_main_context_iteration(nullptr, FALSE));
+    LogRecords log = SystemLog();
+    EXPECT_EQ(log.ByFunction("Execute").size(), 0u);
+    EXPECT_EQ(log.ByFunction("LockExit").size(), 0u);
+    // Made and deleted: the task's constructor and destructor records.
+    EXPECT_EQ(log.ByFunction("CNDFPopup").size(), 1u);
+    EXPECT_EQ(log.ByFunction("~CNDFPopup").size(), 1u);
 }
 
 TEST_F(CTaskManagerTest, NoLaunchArgsBeforeInit) {
