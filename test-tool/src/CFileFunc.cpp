@@ -55,6 +55,13 @@ bool CFileFunc::copyFile(std::string srcDir, std::string dstDir, std::string fil
             BRELTA_LOGI("Error: Certificate file is greater than 1 MB");
             return false;
         }
+        // The destination lies on a removable device that anyone may have prepared: a link at
+        // the file's name would make the copy (and the 0777 after it) land wherever it points.
+        // The source is the platform's own capture directory; a link there is followed.
+        if (fs::is_symlink(fs::symlink_status(destination)))
+            throw fs::filesystem_error("destination file is a symbolic link", destination,
+                                       boost::system::errc::make_error_code(
+                                           boost::system::errc::too_many_symbolic_link_levels));
         fs::copy_file(source, destination, fs::copy_options::overwrite_existing);
         fs::permissions(destination, fs::perms::all_all);
         return true;
