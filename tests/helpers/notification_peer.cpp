@@ -1,8 +1,6 @@
-// A second process on the same device root for the notification service's tests: posts one
-// notification and waits on its own main loop for the first event of it.
-//   notification_peer <title> <hide timeout> <seconds to wait>
-// Prints "event <event>" for the event it got; exits 0 after an event, 2 on a bad command
-// line or a failed post, 3 when nothing came in time.
+// A second process on the same device root: posts one notification and waits for its first
+// event.  notification_peer <title> <hide timeout> <seconds to wait>
+// Prints "event <event>"; exits 0 after an event, 2 on bad usage or a failed post, 3 on none.
 #include <notification.h>
 
 #include <glib.h>

@@ -11,20 +11,24 @@ JsonNode* JournalEntry::Member(const char* name) const {
     return json_object_get_member(json_node_get_object(m_Node.get()), name);
 }
 
+namespace {
+JsonNode* OfType(JsonNode* node, GType type) {
+    return node != nullptr && JSON_NODE_HOLDS_VALUE(node) && json_node_get_value_type(node) == type
+               ? node
+               : nullptr;
+}
+}  // namespace
+
 std::optional<long> JournalEntry::Int(const char* name) const {
-    JsonNode* member = Member(name);
-    if (member == nullptr || !JSON_NODE_HOLDS_VALUE(member) ||
-        json_node_get_value_type(member) != G_TYPE_INT64)
-        return std::nullopt;
-    return static_cast<long>(json_node_get_int(member));
+    JsonNode* value = OfType(Member(name), G_TYPE_INT64);
+    if (value == nullptr) return std::nullopt;
+    return static_cast<long>(json_node_get_int(value));
 }
 
 std::optional<std::string> JournalEntry::Str(const char* name) const {
-    JsonNode* member = Member(name);
-    if (member == nullptr || !JSON_NODE_HOLDS_VALUE(member) ||
-        json_node_get_value_type(member) != G_TYPE_STRING)
-        return std::nullopt;
-    return std::string(json_node_get_string(member));
+    JsonNode* value = OfType(Member(name), G_TYPE_STRING);
+    if (value == nullptr) return std::nullopt;
+    return std::string(json_node_get_string(value));
 }
 
 bool JournalEntry::IsNull(const char* name) const {
@@ -34,11 +38,9 @@ bool JournalEntry::IsNull(const char* name) const {
 
 std::vector<long> JournalEntry::Ints(const char* name) const {
     std::vector<long> values;
-    for (const JournalEntry& element : Objects(name)) {
-        JsonNode* node = element.m_Node.get();
-        if (JSON_NODE_HOLDS_VALUE(node) && json_node_get_value_type(node) == G_TYPE_INT64)
-            values.push_back(static_cast<long>(json_node_get_int(node)));
-    }
+    for (const JournalEntry& element : Objects(name))
+        if (JsonNode* value = OfType(element.m_Node.get(), G_TYPE_INT64))
+            values.push_back(static_cast<long>(json_node_get_int(value)));
     return values;
 }
 
@@ -56,20 +58,15 @@ std::vector<JournalEntry> JournalEntry::Objects(const char* name) const {
 NotificationJournal NotificationJournal::Load(const TempDeviceRoot& root) {
     NotificationJournal journal;
     std::istringstream lines(root.Read("notifications/journal"));
-    std::string line;
-    JsonParser* parser = json_parser_new();
-    while (std::getline(lines, line)) {
-        JsonNode* node = nullptr;
-        if (json_parser_load_from_data(parser, line.c_str(), -1, nullptr))
-            node = json_parser_get_root(parser);
-        if (node == nullptr || !JSON_NODE_HOLDS_OBJECT(node)) {
-            journal.m_Broken.push_back(line);
+    for (std::string line; std::getline(lines, line);) {
+        JsonNode* node = json_from_string(line.c_str(), nullptr);
+        if (node != nullptr && JSON_NODE_HOLDS_OBJECT(node)) {
+            journal.m_Entries.emplace_back(std::shared_ptr<JsonNode>(node, json_node_unref));
             continue;
         }
-        journal.m_Entries.emplace_back(
-            std::shared_ptr<JsonNode>(json_node_copy(node), json_node_unref));
+        if (node != nullptr) json_node_unref(node);
+        journal.m_Broken.push_back(line);
     }
-    g_object_unref(parser);
     return journal;
 }
 

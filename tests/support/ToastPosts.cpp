@@ -1,13 +1,14 @@
 #include "ToastPosts.h"
 
 #include <ostream>
+#include <tuple>
 
 namespace brelta::test {
 
 bool ToastPost::operator==(const ToastPost& other) const {
-    return id == other.id && title == other.title && content == other.content &&
-           buttons == other.buttons && defaultButton == other.defaultButton &&
-           hideTimeout == other.hideTimeout;
+    return std::tie(id, title, content, buttons, defaultButton, hideTimeout) ==
+           std::tie(other.id, other.title, other.content, other.buttons, other.defaultButton,
+                    other.hideTimeout);
 }
 
 std::vector<ToastPost> ToastPosts(const NotificationJournal& journal) {
@@ -29,14 +30,7 @@ std::vector<ToastPost> ToastPosts(const NotificationJournal& journal) {
 
 ToastPost Toast(long id, const std::string& title, const std::string& content,
                 const std::string& button) {
-    ToastPost post;
-    post.id = id;
-    post.title = title;
-    post.content = content;
-    post.buttons = {button};
-    post.defaultButton = 1;
-    post.hideTimeout = 60;
-    return post;
+    return ToastPost{id, 0, title, content, {button}, 1, 60};
 }
 
 void PrintTo(const ToastPost& post, std::ostream* out) {
