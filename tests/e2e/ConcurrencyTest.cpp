@@ -1,41 +1,39 @@
-// Many runs of the tool at once on one device root, as a thumb on the remote starts them:
-// capture starts and stops interleaved with the other commands. Every run must end with 0 and
-// nothing that the runs share may be lost or torn.
-//
-// BRELTA_CONCURRENT_RUNS sets the number of runs (default 12, to keep ./test quick); run it
-// by hand with more, e.g. BRELTA_CONCURRENT_RUNS=30 build/bin/brelta_e2e_tests
-// --gtest_filter='Concurrency.*'.
+// Many runs of the tool at once on one device root, capture starts and stops interleaved with
+// the other commands: every run ends with 0 and nothing the runs share is lost or torn.
+// BRELTA_CONCURRENT_RUNS sets the number of runs (default 12), e.g.
+// BRELTA_CONCURRENT_RUNS=30 build/bin/brelta_e2e_tests --gtest_filter='Concurrency.*'.
 #include <gtest/gtest.h>
 
+#include <json-glib/json-glib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "DeviceRootChecks.h"
 #include "LogRecords.h"
+#include "SettingsStore.h"
 #include "TempDeviceRoot.h"
 #include "ToolRun.h"
 
 using brelta::test::LogRecords;
+using brelta::test::MonotonicSeconds;
 using brelta::test::RunResult;
 using brelta::test::TempDeviceRoot;
 using brelta::test::ToolRun;
 
+namespace fs = std::filesystem;
+
 namespace {
 
-int RunCount() {
-    const char* text = std::getenv("BRELTA_CONCURRENT_RUNS");
-    int runs = text != nullptr ? std::atoi(text) : 0;
-    return runs > 0 ? runs : 12;
-}
-
-// The order in which the runs are started: mostly starts and stops of the capture, which
-// share the most state, and now and then another command or an id nobody knows. The MDT
-// command is left out: its exit delay is two minutes.
+// Mostly starts and stops of the capture, which share the most state. The MDT command is left
+// out: its exit delay is two minutes.
 const char* IdOfRun(int i) {
     static const char* const kCycle[] = {
         "brelta.keycombination.tcpdumpstart", "brelta.keycombination.tcpdumpstop",
@@ -45,16 +43,40 @@ const char* IdOfRun(int i) {
         "brelta.keycombination.tcpdumpstop",  "brelta.keycombination.wifilow",
         "brelta.keycombination.nwerrorpopup", "brelta.keycombination.unknown",
     };
-    return kCycle[i % (sizeof kCycle / sizeof kCycle[0])];
+    return kCycle[i % std::size(kCycle)];
+}
+
+// Settings files that are not one typed value; while runs still write (`writersActive`),
+// their temporary files are passed over.
+std::vector<std::string> BrokenSettings(const TempDeviceRoot& root, bool writersActive) {
+    std::vector<std::string> broken;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(root / "settings", error), end; !error && it != end;
+         it.increment(error)) {
+        if (!it->is_regular_file(error)) continue;
+        const std::string relative = fs::relative(it->path(), root / "settings").string();
+        if (it->path().filename().string()[0] == '.') {
+            if (!writersActive) broken.push_back(relative + ": temporary file left behind");
+            continue;
+        }
+        std::ifstream in(it->path(), std::ios::binary);
+        if (!in) continue;  // replaced between the listing and the read
+        const std::string content{std::istreambuf_iterator<char>(in), {}};
+        brelta::host::SettingType type;
+        std::string value;
+        if (!brelta::host::SettingsStore::Parse(content, &type, &value))
+            broken.push_back(relative + ": " + content.substr(0, 80));
+    }
+    return broken;
 }
 
 // True when every process has ended; none is reaped, so ToolRun::Wait still collects them.
 bool AllEnded(const std::vector<pid_t>& pids) {
     for (pid_t pid : pids) {
         siginfo_t info = {};
-        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
-            continue;  // already gone
-        if (info.si_pid == 0) return false;
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == 0)
+            return false;
     }
     return true;
 }
@@ -66,39 +88,39 @@ TEST(Concurrency, ManyRunsAtOnceOnOneRootEndCleanlyAndLeaveEverythingWhole) {
     root.Write("network/default_gateway", "1");
     root.Write("usb/devices", root / "usb/stick" + "\tStick\n");
 
-    const int count = RunCount();
+    const char* text = std::getenv("BRELTA_CONCURRENT_RUNS");
+    const int count = text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : 12;
     std::vector<std::unique_ptr<ToolRun>> runs;
     std::vector<pid_t> pids;
     for (int i = 0; i < count; ++i) {
         runs.push_back(std::make_unique<ToolRun>(root));
         pids.push_back(runs.back()->Start({IdOfRun(i)}));
-        // Presses a few milliseconds apart, so that starts meet stops at every stage.
-        usleep(static_cast<useconds_t>((i % 4) * 15000));
+        usleep(static_cast<useconds_t>((i % 4) * 15000));  // starts meet stops at every stage
     }
-    // While they run, every key a reader opens must hold one typed value: a write seen half
-    // done is as bad as one left half done.
+    // While they run, every key a reader opens must hold one typed value.
     std::vector<std::string> torn;
-    const double deadline = brelta::test::MonotonicSeconds() + 120;
-    while (!AllEnded(pids) && brelta::test::MonotonicSeconds() < deadline) {
-        for (const std::string& bad : brelta::test::BrokenSettings(root, true))
-            if (torn.size() < 20) torn.push_back(bad);
-        usleep(2000);
-    }
+    for (double deadline = MonotonicSeconds() + 120;
+         !AllEnded(pids) && MonotonicSeconds() < deadline && torn.size() < 20; usleep(2000))
+        for (const std::string& bad : BrokenSettings(root, true)) torn.push_back(bad);
     EXPECT_EQ(torn, std::vector<std::string>());
-    std::vector<RunResult> results;
-    for (auto& run : runs) results.push_back(run->Wait(120));
-
     for (int i = 0; i < count; ++i) {
-        EXPECT_TRUE(results[i].exited) << "run " << i << " " << IdOfRun(i);
-        EXPECT_EQ(results[i].exitCode, 0) << "run " << i << " " << IdOfRun(i);
+        RunResult r = runs[i]->Wait(120);
+        EXPECT_TRUE(r.exited && r.exitCode == 0) << "run " << i << " " << IdOfRun(i);
     }
-    EXPECT_EQ(brelta::test::BrokenLogLines(root), std::vector<std::string>());
-    EXPECT_EQ(brelta::test::BrokenSettings(root), std::vector<std::string>());
-    for (const char* journal : {"notifications/journal", "apps/launches"})
-        EXPECT_EQ(brelta::test::BrokenJournalLines(root, journal), std::vector<std::string>());
-
+    EXPECT_EQ(BrokenSettings(root, false), std::vector<std::string>());
+    for (const char* journal : {"notifications/journal", "apps/launches"}) {
+        std::istringstream lines(root.Exists(journal) ? root.Read(journal) : "");
+        JsonParser* parser = json_parser_new();
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_TRUE(json_parser_load_from_data(parser, line.c_str(), -1, nullptr) &&
+                        JSON_NODE_HOLDS_OBJECT(json_parser_get_root(parser)))
+                << journal << ": " << line;
+        g_object_unref(parser);
+    }
+    EXPECT_EQ(LogRecords::Load(root / "log/main").Broken(), std::vector<std::string>());
     // No run lost a record of its own: each one's first record and its teardown are there.
     LogRecords log = LogRecords::Load(root / "log/system");
+    EXPECT_EQ(log.Broken(), std::vector<std::string>());
     for (int i = 0; i < count; ++i) {
         std::vector<std::string> texts = log.Texts(pids[i]);
         ASSERT_FALSE(texts.empty()) << "run " << i;

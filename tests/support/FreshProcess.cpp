@@ -1,35 +1,24 @@
 #include "FreshProcess.h"
 
 #include <gtest/gtest.h>
-#include <limits.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "ToolRun.h"
 
 namespace brelta::test {
 
-namespace {
-const char kMarker[] = "BRELTA_FRESH_PROCESS_TEST";
-}
-
 bool FreshProcess::Delegate(const TempDeviceRoot& root) {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    const char* marker = std::getenv(kMarker);
+    const char* marker = std::getenv("BRELTA_FRESH_PROCESS_TEST");
     if (marker != nullptr && name == marker) return false;
 
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) {
-        ADD_FAILURE() << "cannot find the test binary to run " << name << " again";
-        return true;
-    }
-    self[n] = '\0';
-    RunResult r = ToolRun(root, self)
-                      .Env(kMarker, name)
+    std::error_code error;
+    RunResult r = ToolRun(root, std::filesystem::read_symlink("/proc/self/exe", error))
+                      .Env("BRELTA_FRESH_PROCESS_TEST", name)
                       .Run({"--gtest_filter=" + name, "--gtest_color=no"}, 60);
     // A filter that matched nothing would pass too: insist that the one test ran.
     EXPECT_TRUE(r.exited && r.exitCode == 0 &&

@@ -1,4 +1,4 @@
-// The system log: record format, escaping, and whole lines under concurrent writers.
+// The system log: escaping and whole lines under concurrent writers.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -17,27 +17,6 @@ namespace {
 
 class LogWriterTest : public HostFixture {};
 
-TEST_F(LogWriterTest, RecordsGoToTheirBufferFileInTheDocumentedFormat) {
-    __dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "BRELTA_TEST_TOOL", "%s: %s(%d) > hello %d", "f.cpp",
-                 "fn", 12, 5);
-    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, "BRELTA_LOG", "main %s", "record");
-    __dlog_print(LOG_ID_APPS, DLOG_WARN, "OTHER", "apps");
-    auto system = SystemLog().All();
-    ASSERT_EQ(system.size(), 1u);
-    EXPECT_EQ(system[0].pid, getpid());
-    EXPECT_EQ(system[0].priority, 'I');
-    EXPECT_EQ(system[0].tag, "BRELTA_TEST_TOOL");
-    EXPECT_EQ(system[0].file, "f.cpp");
-    EXPECT_EQ(system[0].function, "fn");
-    EXPECT_EQ(system[0].line, 12);
-    EXPECT_EQ(system[0].text, "hello 5");
-    auto main = MainLog().All();
-    ASSERT_EQ(main.size(), 1u);
-    EXPECT_EQ(main[0].priority, 'E');
-    EXPECT_EQ(main[0].message, "main record");
-    EXPECT_NE(root->Read("log/apps").find(" W/OTHER: apps\n"), std::string::npos);
-}
-
 TEST_F(LogWriterTest, ControlCharactersAreEscapedSoARecordStaysOneLine) {
     EXPECT_EQ(LogWriter::Escape(std::string("a\nb\tc\x1b[0m\x7f\0d", 12)),
               "a\\x0ab\\x09c\\x1b[0m\\x7f\\x00d");
@@ -46,14 +25,6 @@ TEST_F(LogWriterTest, ControlCharactersAreEscapedSoARecordStaysOneLine) {
     std::string text = root->Read("log/system");
     EXPECT_NE(text.find(" I/T: id two\\x0alines\\x0d\n"), std::string::npos) << text;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
-}
-
-TEST_F(LogWriterTest, TimeIsUtcWithMilliseconds) {
-    std::string now = LogWriter::UtcNow();
-    ASSERT_EQ(now.size(), 24u);
-    EXPECT_EQ(now[10], 'T');
-    EXPECT_EQ(now[19], '.');
-    EXPECT_EQ(now.back(), 'Z');
 }
 
 TEST_F(LogWriterTest, ConcurrentProcessesLeaveWholeLinesOnly) {
