@@ -129,14 +129,8 @@ TEST(TCPDumpCommand, RefusedToastsStillWriteTheKeys) {
     EXPECT_EQ(root.Read("network/tcpdump"), "running");
     EXPECT_TRUE(Posts(root, start.pid).empty());
 
-    root.SetSetting("memory/channel-search/channel-search-activate", "bool", "0");
-    root.SetSetting("memory/menu/support/softwareupdate/is_swu_in_monopoly_mode", "bool", "1");
-    RunResult stop = RunTool(root, kStop);
-    ExpectKeys(root, "int 0\n", "int 0\n");
-    EXPECT_TRUE(Posts(root, stop.pid).empty());
     LogRecords main = LogRecords::Load(root / "log/main");
     EXPECT_EQ(main.Count("During channel scan. Skip to launch Banner.", start.pid), 1u);
-    EXPECT_EQ(main.Count("During SWU. Skip to launch Banner.", stop.pid), 1u);
 }
 
 TEST(TCPDumpCommand, PressingOkDuringTheExitDelayRemovesTheToast) {

