@@ -17,14 +17,12 @@ struct Launch {
     long result = 0;
 };
 
-// The launch requests journalled under a device root, read with a JSON parser. A line is a
-// launch only when it is an object with exactly the members pid (integer), app_id and
-// operation (string or null), extra (array of [key, value] string pairs) and result
-// (integer); any other line is kept as broken.
+// The launch requests journalled under a device root, read with a JSON parser. A line that is
+// not an object with integer pid and result, app_id and operation (string or null) and extra
+// (array of [key, value] string pairs) is kept as broken.
 class LaunchJournal {
 public:
     static LaunchJournal Load(const std::string& path);
-    static bool ParseLine(const std::string& line, Launch* launch);
 
     const std::vector<Launch>& All() const { return m_Launches; }
     const std::vector<std::string>& Broken() const { return m_Broken; }

@@ -22,12 +22,19 @@ protected:
         EXPECT_EQ(AppControl::LiveCount(), 0u) << "a test left a handle behind";
         HostFixture::TearDown();
     }
-    LaunchJournal Journal() const { return LaunchJournal::Load(*root / "apps/launches"); }
+    std::vector<Launch> Launches() const {
+        LaunchJournal journal = LaunchJournal::Load(*root / "apps/launches");
+        EXPECT_TRUE(journal.Broken().empty());
+        return journal.All();
+    }
 };
 
 TEST_F(AppControlTest, LaunchIsJournalledWithItsExtraDataInOrder) {
     app_control_h h = nullptr;
     ASSERT_EQ(app_control_create(&h), APP_CONTROL_ERROR_NONE);
+    // Without an application id the request fails, and is journalled all the same.
+    EXPECT_EQ(app_control_send_launch_request(h, nullptr, nullptr),
+              APP_CONTROL_ERROR_APP_NOT_FOUND);
     EXPECT_EQ(app_control_set_operation(h, APP_CONTROL_OPERATION_DEFAULT), 0);
     EXPECT_EQ(app_control_set_app_id(h, "org.example.viewer"), 0);
     EXPECT_EQ(app_control_add_extra_data(h, "b", "2"), 0);
@@ -36,45 +43,18 @@ TEST_F(AppControlTest, LaunchIsJournalledWithItsExtraDataInOrder) {
     EXPECT_EQ(app_control_add_extra_data(h, "b", "3"), 0);
     EXPECT_EQ(app_control_add_extra_data(h, "empty", ""), 0);
     EXPECT_EQ(app_control_send_launch_request(h, nullptr, nullptr), APP_CONTROL_ERROR_NONE);
-    // The same handle sent again is a second request.
-    EXPECT_EQ(app_control_set_operation(h, nullptr), 0);
-    EXPECT_EQ(app_control_send_launch_request(h, nullptr, nullptr), APP_CONTROL_ERROR_NONE);
     EXPECT_EQ(app_control_destroy(h), APP_CONTROL_ERROR_NONE);
 
-    LaunchJournal journal = Journal();
-    EXPECT_TRUE(journal.Broken().empty());
-    ASSERT_EQ(journal.All().size(), 2u);
-    const Launch& first = journal.All()[0];
-    EXPECT_EQ(first.pid, getpid());
-    EXPECT_EQ(first.appId, "org.example.viewer");
-    EXPECT_EQ(first.operation, APP_CONTROL_OPERATION_DEFAULT);
-    EXPECT_EQ(first.extra,
-              (Extra{{"b", "3"}, {"a", "line\none \"quoted\" \xc3\xa9"}, {"empty", ""}}));
-    EXPECT_EQ(first.result, 0);
-    EXPECT_FALSE(journal.All()[1].operation.has_value());
-}
-
-TEST_F(AppControlTest, RequestWithoutApplicationIdFailsAndIsJournalled) {
-    app_control_h h = nullptr;
-    ASSERT_EQ(app_control_create(&h), 0);
-    app_control_add_extra_data(h, "k", "v");
-    EXPECT_EQ(app_control_send_launch_request(h, nullptr, nullptr),
-              APP_CONTROL_ERROR_APP_NOT_FOUND);
-    // Clearing the id again is the same as never setting it.
-    app_control_set_app_id(h, "org.example.viewer");
-    app_control_set_app_id(h, nullptr);
-    EXPECT_EQ(app_control_send_launch_request(h, nullptr, nullptr),
-              APP_CONTROL_ERROR_APP_NOT_FOUND);
-    app_control_destroy(h);
-
-    auto launches = Journal().All();
+    auto launches = Launches();
     ASSERT_EQ(launches.size(), 2u);
-    for (const Launch& launch : launches) {
-        EXPECT_FALSE(launch.appId.has_value());
-        EXPECT_FALSE(launch.operation.has_value());
-        EXPECT_EQ(launch.result, APP_CONTROL_ERROR_APP_NOT_FOUND);
-    }
-    EXPECT_EQ(launches[0].extra, (Extra{{"k", "v"}}));
+    EXPECT_FALSE(launches[0].appId.has_value());
+    EXPECT_EQ(launches[0].result, APP_CONTROL_ERROR_APP_NOT_FOUND);
+    EXPECT_EQ(launches[1].pid, getpid());
+    EXPECT_EQ(launches[1].appId, "org.example.viewer");
+    EXPECT_EQ(launches[1].operation, APP_CONTROL_OPERATION_DEFAULT);
+    EXPECT_EQ(launches[1].extra,
+              (Extra{{"b", "3"}, {"a", "line\none \"quoted\" \xc3\xa9"}, {"empty", ""}}));
+    EXPECT_EQ(launches[1].result, 0);
 }
 
 TEST_F(AppControlTest, ScriptedFaultsFailTheCallWithoutEffect) {
@@ -87,7 +67,6 @@ TEST_F(AppControlTest, ScriptedFaultsFailTheCallWithoutEffect) {
     app_control_h h = nullptr;
     EXPECT_EQ(app_control_create(&h), -12);
     EXPECT_EQ(h, nullptr);
-    EXPECT_EQ(AppControl::LiveCount(), 0u);
     ASSERT_EQ(app_control_create(&h), 0);
     EXPECT_EQ(app_control_add_extra_data(h, "kept", "1"), 0);
     EXPECT_EQ(app_control_add_extra_data(h, "dropped", "2"), -22);
@@ -95,35 +74,25 @@ TEST_F(AppControlTest, ScriptedFaultsFailTheCallWithoutEffect) {
     EXPECT_EQ(app_control_set_app_id(h, "org.example.viewer"), 0);
     // A refused launch is still journalled, with the result the caller got.
     EXPECT_EQ(app_control_send_launch_request(h, nullptr, nullptr), -0x1100024);
-    EXPECT_EQ(app_control_send_launch_request(h, nullptr, nullptr), 0);
     app_control_destroy(h);
 
-    auto launches = Journal().All();
-    ASSERT_EQ(launches.size(), 2u);
+    auto launches = Launches();
+    ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].result, -0x1100024);
-    EXPECT_EQ(launches[1].result, 0);
     EXPECT_EQ(launches[0].appId, "org.example.viewer");
     EXPECT_EQ(launches[0].extra, (Extra{{"kept", "1"}}));
 }
 
 TEST_F(AppControlTest, UnknownHandlesAndBadArgumentsAreRefused) {
-    EXPECT_EQ(app_control_create(nullptr), APP_CONTROL_ERROR_INVALID_PARAMETER);
+    const int bad = APP_CONTROL_ERROR_INVALID_PARAMETER;
     app_control_h h = nullptr;
     ASSERT_EQ(app_control_create(&h), 0);
-    EXPECT_EQ(app_control_add_extra_data(h, nullptr, "v"), APP_CONTROL_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(app_control_add_extra_data(h, "", "v"), APP_CONTROL_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(app_control_add_extra_data(h, "k", nullptr), APP_CONTROL_ERROR_INVALID_PARAMETER);
     EXPECT_EQ(app_control_destroy(h), 0);
-
     // h is now stale; neither it nor a made-up pointer may be touched.
-    app_control_h madeUp = reinterpret_cast<app_control_h>(&h);
-    for (app_control_h bad : {h, madeUp, static_cast<app_control_h>(nullptr)}) {
-        EXPECT_EQ(app_control_set_operation(bad, "op"), APP_CONTROL_ERROR_INVALID_PARAMETER);
-        EXPECT_EQ(app_control_set_app_id(bad, "id"), APP_CONTROL_ERROR_INVALID_PARAMETER);
-        EXPECT_EQ(app_control_add_extra_data(bad, "k", "v"), APP_CONTROL_ERROR_INVALID_PARAMETER);
-        EXPECT_EQ(app_control_send_launch_request(bad, nullptr, nullptr),
-                  APP_CONTROL_ERROR_INVALID_PARAMETER);
-        EXPECT_EQ(app_control_destroy(bad), APP_CONTROL_ERROR_INVALID_PARAMETER);
+    for (app_control_h unknown : {h, reinterpret_cast<app_control_h>(&h)}) {
+        EXPECT_EQ(app_control_add_extra_data(unknown, "k", "v"), bad);
+        EXPECT_EQ(app_control_send_launch_request(unknown, nullptr, nullptr), bad);
+        EXPECT_EQ(app_control_destroy(unknown), bad);
     }
     EXPECT_FALSE(root->Exists("apps/launches"));
 }
@@ -135,17 +104,13 @@ TEST_F(AppControlTest, TerminalShowsThePageTheAlertTextInColourAndRefusals) {
     page.extra = {{"NW_TEST_FUNCTION_FROM_JSON", "LAUNCH_NDF_POPUP"}};
     EXPECT_EQ(AppControl::Describe(page, 0),
               "[launch] org.tizen.NetworkSetting-Tizen\n    settings page LAUNCH_NDF_POPUP\n");
-
     app_control_s alert;
     alert.hasAppId = true;
     alert.appId = "org.tizen.alert-syspopup";
-    alert.extra = {{"type", "notification"},
-                   {"text", "<font_size=70 color=#FF0000><align=center>FAIL</align>"}};
+    alert.extra = {{"text", "<font_size=70 color=#FF0000><align=center>FAIL</align>"}};
     std::string shown = AppControl::Describe(alert, -7);
     EXPECT_NE(shown.find("org.tizen.alert-syspopup refused: -7\n"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("    type = notification\n"), std::string::npos) << shown;
     EXPECT_NE(shown.find("\x1b[1;38;2;255;0;0mFAIL\x1b[0m"), std::string::npos) << shown;
-
     // A request cannot steer the terminal: control characters are shown escaped.
     app_control_s hostile;
     hostile.extra = {{"k\x1b", "\x1b[2J"}};

@@ -15,13 +15,7 @@ namespace hooks = brelta::test::hooks;
 
 namespace {
 
-class CMDTPopupTest : public HostFixture {
-protected:
-    void TearDown() override {
-        hooks::Reset();
-        HostFixture::TearDown();
-    }
-};
+using CMDTPopupTest = HostFixture;
 
 TEST_F(CMDTPopupTest, FailedForkStartsNothingAndReportsNothing) {
     // A program that would leave a mark if it ran.
@@ -30,7 +24,7 @@ TEST_F(CMDTPopupTest, FailedForkStartsNothingAndReportsNothing) {
     hooks::FailForks(1);
     FakeTaskManager manager;
     CMDTPopup(manager).Execute("brelta.keycombination.mdt", "");
-
+    hooks::Reset();
     EXPECT_EQ(SystemTexts(), (std::vector<std::string>{"", "+++++  Inside launchNS MDT",
                                                        "cmd " + *root / "usr/bin/MDT", ""}));
     EXPECT_EQ(manager.locks + manager.unlocks, 0);

