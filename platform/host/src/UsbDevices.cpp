@@ -106,10 +106,4 @@ void UsbDevices::SetConnectedCallback(usb_connected_cb callback, void* user_data
     g_callback_data = user_data;
 }
 
-usb_connected_cb UsbDevices::ConnectedCallback(void** user_data) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (user_data != nullptr) *user_data = g_callback_data;
-    return g_callback;
-}
-
 }  // namespace brelta::host

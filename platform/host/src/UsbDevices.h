@@ -52,7 +52,6 @@ public:
     // unregistering forgets it. The emulated service watches no hot-plug source, so it never
     // calls the callback.
     static void SetConnectedCallback(usb_connected_cb callback, void* user_data);
-    static usb_connected_cb ConnectedCallback(void** user_data);
 };
 
 }  // namespace brelta::host
