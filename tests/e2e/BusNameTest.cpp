@@ -41,7 +41,8 @@ public:
             _exit(127);
         }
         std::string socket = dir / "bus.socket";
-        for (int i = 0; i < 500 && access(socket.c_str(), F_OK) != 0; ++i) usleep(10000);
+        // A loaded machine can take seconds to start the daemon.
+        for (int i = 0; i < 2000 && access(socket.c_str(), F_OK) != 0; ++i) usleep(10000);
         m_Connection = g_dbus_connection_new_for_address_sync(
             m_Address.c_str(),
             static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |

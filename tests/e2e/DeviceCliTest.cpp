@@ -2,6 +2,8 @@
 // reads, and what it prints must be what the platform wrote.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -177,13 +179,17 @@ TEST(DeviceCli, SettingsWatchPrintsEachChangeOfItsKeys) {
     });
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "db/a/lang string first");
-    size_t before = lines.size();
     ASSERT_EQ(Cli(root, {"settings", "set", "db/other/key", "int", "1"}).exitCode, 0);
     ASSERT_EQ(Cli(root, {"settings", "set", "db/b/mode", "double", "0.1"}).exitCode, 0);
     root.Write("settings/db/a/lang", "string en US\n");  // in place, as echo would
     root.Write("settings/db/b/mode", "bool 7\n");
-    lines = LinesWhen(out, "watched", [&](auto& l) { return l.size() >= before + 3; });
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + before, lines.end()),
+    // The first value may have been written more than once before the watch showed it.
+    auto changes = [](std::vector<std::string> l) {
+        l.erase(std::remove(l.begin(), l.end(), "db/a/lang string first"), l.end());
+        return l;
+    };
+    lines = LinesWhen(out, "watched", [&](auto& l) { return changes(l).size() >= 3; });
+    EXPECT_EQ(changes(lines),
               (std::vector<std::string>{"db/b/mode double 0.1", "db/a/lang string en US",
                                         "db/b/mode (not a valid setting)"}));
 }
