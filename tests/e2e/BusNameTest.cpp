@@ -84,7 +84,7 @@ TEST(BusName, TheCommandIdIsOwnedWhileTheToolRunsAndReleasedAfter) {
     run.Env("DBUS_SYSTEM_BUS_ADDRESS", bus.Address());
     run.Start({id});
     bool owned = false;
-    for (double end = MonotonicSeconds() + 3; !owned && MonotonicSeconds() < end; usleep(20000))
+    for (double end = MonotonicSeconds() + 4.5; !owned && MonotonicSeconds() < end; usleep(20000))
         owned = bus.HasOwner(id);
     RunResult r = run.Wait(30);
     EXPECT_TRUE(owned) << "the id was not owned while the tool ran";
