@@ -10,10 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "Keys.h"
 #include "LogRecords.h"
 #include "TempDeviceRoot.h"
 #include "ToolRun.h"
 
+using brelta::test::kLanguage;
+using brelta::test::kRegion;
 using brelta::test::LogRecords;
 using brelta::test::MonotonicSeconds;
 using brelta::test::RunResult;
@@ -22,8 +25,6 @@ using brelta::test::ToolRun;
 
 namespace {
 
-const char kLanguage[] = "db/menu_widget/language";
-const char kRegion[] = "db/menu_widget/regionformat";
 const char kNoSuchLocale[] = "xx_XX.UTF-8";  // setlocale refuses it
 
 std::vector<std::string> LocaleRecords(const TempDeviceRoot& root) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Keys.h"
 #include "LogRecords.h"
 #include "NotificationJournal.h"
 #include "TempDeviceRoot.h"
@@ -13,6 +14,10 @@
 #include "ToolRun.h"
 
 using brelta::test::JournalEntry;
+using brelta::test::kRunning;
+using brelta::test::kStart;
+using brelta::test::kStop;
+using brelta::test::kTSDump;
 using brelta::test::LogRecords;
 using brelta::test::NotificationJournal;
 using brelta::test::RunResult;
@@ -23,11 +28,6 @@ using brelta::test::ToastPosts;
 using brelta::test::ToolRun;
 
 namespace {
-
-const char kStart[] = "brelta.keycombination.tcpdumpstart";
-const char kStop[] = "brelta.keycombination.tcpdumpstop";
-const char kRunning[] = "memory/Brelta/tcpdump_running_status";
-const char kTSDump[] = "memory/menu/network/screenmirroring/capture_tsdump";
 
 RunResult RunTool(const TempDeviceRoot& root, const char* id) {
     RunResult r = ToolRun(root).Run({id}, 30);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Keys.h"
 #include "CTCPDumpTask.h"
 #include "CTaskManager.h"
 #include "HostFixture.h"
@@ -14,17 +15,16 @@
 #include "UIToast.h"
 
 using brelta::test::HostFixture;
+using brelta::test::kRunning;
+using brelta::test::kStart;
+using brelta::test::kStop;
+using brelta::test::kTSDump;
 using brelta::test::NotificationJournal;
 using brelta::test::Toast;
 using brelta::test::ToastPost;
 using brelta::test::ToastPosts;
 
 namespace {
-
-const char kStart[] = "brelta.keycombination.tcpdumpstart";
-const char kStop[] = "brelta.keycombination.tcpdumpstop";
-const char kRunning[] = "memory/Brelta/tcpdump_running_status";
-const char kTSDump[] = "memory/menu/network/screenmirroring/capture_tsdump";
 
 class CTCPDumpTaskTest : public HostFixture {
 protected:

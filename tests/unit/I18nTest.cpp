@@ -14,6 +14,7 @@
 
 #include <vconf.h>
 
+#include "Keys.h"
 #include "Faults.h"
 #include "FreshProcess.h"
 #include "HostFixture.h"
@@ -22,6 +23,8 @@
 using brelta::host::Faults;
 using brelta::test::FreshProcess;
 using brelta::test::HostFixture;
+using brelta::test::kLanguage;
+using brelta::test::kRegion;
 
 // The catalogue calls fail when $ROOT/faults/bindtextdomain or textdomain scripts it for the
 // tool's own domain; otherwise they are the C library's.
@@ -47,8 +50,6 @@ extern "C" char* textdomain(const char* domain) noexcept {
 
 namespace {
 
-const char kLanguage[] = "db/menu_widget/language";
-const char kRegion[] = "db/menu_widget/regionformat";
 const char* const kRegionVariables[] = {
     "LC_CTYPE", "LC_NUMERIC", "LC_TIME",      "LC_COLLATE",     "LC_MONETARY",       "LC_PAPER",
     "LC_NAME",  "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION",
