@@ -6,7 +6,9 @@
 #include <glib.h>
 
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "LogRecords.h"
 #include "TempDeviceRoot.h"
@@ -32,17 +34,25 @@ protected:
         }
         return true;
     }
-    // Runs the default main context for `seconds`.
     void RunLoopFor(double seconds) {
         RunLoopUntil([] { return false; }, seconds);
     }
 
     LogRecords SystemLog() const { return LogRecords::Load(*root / "log/system"); }
-    LogRecords MainLog() const { return LogRecords::Load(*root / "log/main"); }
-    // Message texts of a buffer, without their prefixes.
     std::vector<std::string> SystemTexts() const { return SystemLog().Texts(); }
-    std::vector<std::string> MainTexts() const { return MainLog().Texts(); }
-    // Makes the platform read its fault scripts again (after root->Fault in a test).
+    std::vector<std::string> MainTexts() const {
+        return LogRecords::Load(*root / "log/main").Texts();
+    }
+    // The records of log/<buffer> as "<file>: <function> > <text>" (of those files, all when
+    // none are named): a story to compare whole.
+    std::vector<std::string> Records(const std::string& buffer,
+                                     const std::set<std::string>& files = {}) const;
+    // The notification journal, a line each: "post <id> <title>|<content> [<buttons>] <hide
+    // time-out>" (the default button marked *, a missing text "null"), "event <id> <event>",
+    // "delete_all [<ids>]"; " by <pid>" ends the lines of other processes.
+    std::vector<std::string> Journal() const;
+    // Makes the platform read its fault scripts again (after root->Fault for a function that
+    // this test has called already).
     void ReloadFaults();
 
     std::unique_ptr<TempDeviceRoot> root;

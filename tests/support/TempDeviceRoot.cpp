@@ -2,40 +2,22 @@
 
 #include <ftw.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <vector>
+
+namespace fs = std::filesystem;
 
 namespace brelta::test {
 
-namespace {
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-    // Tests make read-only directories and files; make them writable before removing.
-    chmod(path, 0700);
-    remove(path);
-    return 0;
-}
-
-void MakeParents(const std::string& path) {
-    for (std::string::size_type pos = path.find('/', 1); pos != std::string::npos;
-         pos = path.find('/', pos + 1)) {
-        mkdir(path.substr(0, pos).c_str(), 0755);
-    }
-}
-}  // namespace
-
 TempDeviceRoot::TempDeviceRoot() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brelta-root-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
+    std::string name = (fs::temp_directory_path() / "brelta-root-XXXXXX").string();
     if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    m_Path = name.data();
+    m_Path = name;
 }
 
 TempDeviceRoot::~TempDeviceRoot() {
@@ -43,26 +25,34 @@ TempDeviceRoot::~TempDeviceRoot() {
         fprintf(stderr, "kept device root %s\n", m_Path.c_str());
         return;
     }
-    nftw(m_Path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    // Tests make read-only directories, whose entries a user other than root cannot remove.
+    // Links are passed by: chmod would reach what they point to.
+    nftw(
+        m_Path.c_str(),
+        [](const char* path, const struct stat*, int type, struct FTW*) {
+            if (type != FTW_SL) chmod(path, 0700);
+            return 0;
+        },
+        16, FTW_PHYS);
+    std::error_code error;
+    fs::remove_all(m_Path, error);
 }
 
 void TempDeviceRoot::Write(const std::string& relative, const std::string& content) const {
-    std::string path = *this / relative;
-    MakeParents(path);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
+    std::error_code error;
+    fs::create_directories(fs::path(*this / relative).parent_path(), error);
+    std::ofstream(*this / relative, std::ios::binary | std::ios::trunc) << content;
 }
 
 std::string TempDeviceRoot::Read(const std::string& relative) const {
-    std::ifstream in(*this / relative, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(*this / relative, std::ios::binary).rdbuf();
     return text.str();
 }
 
 bool TempDeviceRoot::Exists(const std::string& relative) const {
-    struct stat st;
-    return lstat((*this / relative).c_str(), &st) == 0;
+    std::error_code error;
+    return fs::exists(fs::symlink_status(*this / relative, error));
 }
 
 void TempDeviceRoot::SetSetting(const std::string& key, const std::string& type,

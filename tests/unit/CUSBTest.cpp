@@ -1,79 +1,76 @@
-// USB storage access: CUSB on the host's USB device service ($ROOT/usb/devices).
+// USB storage access on the host's USB device service: the mount path that the export uses
+// (which only a stop in the starting process reaches), and the product name and connection
+// callbacks that no task asks for.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "CUSB.h"
+#include "Faults.h"
 #include "HostFixture.h"
 
+using brelta::host::Faults;
 using brelta::test::HostFixture;
 
 namespace {
 
-const char kListError[] = "Error While Getting USB Device List";
+using CUSBTest = HostFixture;
 
-class CUSBTest : public HostFixture {
-protected:
-    void Attach(const std::string& lines) { root->Write("usb/devices", lines); }
-    // Scripts one function afresh; earlier scripts are emptied, since reloading would
-    // otherwise replay them from the start.
-    void Script(const std::string& function, const std::string& values) {
-        for (const std::string& earlier : scripted) root->Fault(earlier, "");
-        root->Fault(function, values);
-        scripted.push_back(function);
-        ReloadFaults();
+TEST_F(CUSBTest, TheFirstStorageDeviceOrNothing) {
+    const std::string two = "\n/media/USB Drive A\tSan Stick 3.0\r\n/media/usbB\tB\n";
+    struct Row {
+        const char* name;
+        std::string devices;
+        const char* function;  // scripted for every call, or null
+        const char* script;
+        int count;
+        const char* path;
+        const char* product;  // "unchanged" when the name is left as it was
+        size_t listErrors;    // each path lookup that asks for the list reports its failure
+    } rows[] = {
+        // Blanks belong to the path; the CR of a file edited elsewhere does not.
+        {"two devices", two, nullptr, "", 2, "/media/USB Drive A", "San Stick 3.0", 0},
+        // A list failure would show if the list were asked for.
+        {"none", "\n\r\n", "usb_device_get_device_list", "-5", 0, "", "unchanged", 0},
+        {"count fails", two, "usb_get_connected_device_number", "-19 -19 -19", -19, "", "unchanged",
+         0},
+        {"list fails", two, "usb_device_get_device_list", "-5 -5", 2, "", "unchanged", 2},
+        {"no first", two, "usb_device_list_get_first", "-19 -19", 2, "", "unchanged", 0},
+        {"no mount path", two, "usb_device_get_mountpath", "1 1", 2, "", "unchanged", 0},
+        {"no product", two, "usb_device_get_product", "1", 2, "/media/USB Drive A", "", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        root->Write("usb/devices", row.devices);
+        if (row.function != nullptr) root->Fault(row.function, row.script);
+        CUSB usb;
+        std::string product = "unchanged";
+        EXPECT_EQ(usb.getNoOfConnectedUSBDevice(), row.count);
+        EXPECT_EQ(usb.getUSBMountPath(), row.path);
+        usb.getUSBDeviceName(product);
+        EXPECT_EQ(product, row.product);
+        EXPECT_EQ(SystemLog().Count("Error While Getting USB Device List"), row.listErrors);
     }
-    std::string Name() {
-        std::string name = "unchanged";
-        usb.getUSBDeviceName(name);
-        return name;
-    }
+}
+
+// Registering again first unregisters; unregistering also ends the use of the service.
+TEST_F(CUSBTest, ConnectionCallbacksRegisterOnceAndUnregisterWholly) {
+    // Each function's script is used up by the calls expected of it; then 9 is left.
+    const std::pair<const char*, const char*> calls[] = {{"usb_unset_connected_cb", "0 0 0 9"},
+                                                         {"usb_device_init", "0 0 9"},
+                                                         {"usb_set_connected_cb", "0 0 9"},
+                                                         {"usb_device_fini", "0 9"}};
+    for (const auto& call : calls) root->Fault(call.first, call.second);
     CUSB usb;
-    std::vector<std::string> scripted;
-};
-
-TEST_F(CUSBTest, NoDeviceGivesAnEmptyPathWithoutAskingForTheList) {
-    // A scripted list failure would show up as its message if the list were asked for.
-    Script("usb_device_get_device_list", "-5");
-    for (const char* content : {"", "\n\r\n"}) {
-        Attach(content);
-        EXPECT_EQ(usb.getNoOfConnectedUSBDevice(), 0);
-        EXPECT_EQ(usb.getUSBMountPath(), "");
+    usb.setUSBConnectedCB([](usb_device_s*, char*, void*) {}, nullptr);
+    usb.setUSBConnectedCB([](usb_device_s*, char*, void*) {}, nullptr);
+    usb.unsetUSBConnectedCB();
+    for (const auto& call : calls) {
+        int next = 0;
+        EXPECT_TRUE(Faults::Next(call.first, &next) && next == 9) << call.first;
     }
-    EXPECT_EQ(Name(), "unchanged");
-    EXPECT_EQ(SystemLog().Count(kListError), 0u);
-}
-
-TEST_F(CUSBTest, TheFirstOfSeveralDevicesIsUsed) {
-    // Blanks belong to the path; a CR of a file edited elsewhere does not.
-    Attach("\n/media/USB Drive A\tSan Stick 3.0\r\n/media/usbB\n");
-    EXPECT_EQ(usb.getNoOfConnectedUSBDevice(), 2);
-    EXPECT_EQ(usb.getUSBMountPath(), "/media/USB Drive A");
-    EXPECT_EQ(Name(), "San Stick 3.0");
-}
-
-TEST_F(CUSBTest, FailuresEndInAnEmptyPathOrAnUnchangedName) {
-    Attach("/media/usb0\tStick\n");
-    // The count is passed on as the service reports it, negative errors included.
-    Script("usb_get_connected_device_number", "-19 0");
-    EXPECT_EQ(usb.getNoOfConnectedUSBDevice(), -19);
-    EXPECT_EQ(usb.getUSBMountPath(), "");
-
-    Script("usb_device_get_device_list", "-5");
-    EXPECT_EQ(usb.getUSBMountPath(), "");
-    EXPECT_EQ(SystemLog().Count(kListError), 1u);
-
-    Script("usb_device_list_get_first", "-19");
-    EXPECT_EQ(usb.getUSBMountPath(), "");
-    EXPECT_EQ(SystemLog().Count("USB Mount Path = /media/usb0"), 0u);
-
-    // No text from the service reads as an empty one.
-    Script("usb_device_get_mountpath", "1 1");
-    EXPECT_EQ(usb.getUSBMountPath(), "");
-    EXPECT_EQ(Name(), "unchanged");
-    Script("usb_device_get_product", "1");
-    EXPECT_EQ(Name(), "");
-    EXPECT_EQ(Name(), "Stick");
 }
 
 }  // namespace
