@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -88,6 +89,15 @@ std::vector<std::string> HostFixture::Journal() const {
         lines.push_back(view);
     }
     return lines;
+}
+
+bool HostFixture::AwaitJournal(const std::string& line) {
+    return RunLoopUntil(
+        [&] {
+            std::vector<std::string> journal = Journal();
+            return std::find(journal.begin(), journal.end(), line) != journal.end();
+        },
+        30);
 }
 
 }  // namespace brelta::test

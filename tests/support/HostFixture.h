@@ -51,6 +51,8 @@ protected:
     // time-out>" (the default button marked *, a missing text "null"), "event <id> <event>",
     // "delete_all [<ids>]"; " by <pid>" ends the lines of other processes.
     std::vector<std::string> Journal() const;
+    // Runs the loop until the journal holds `line`, as Journal() shows it; false after 30 s.
+    bool AwaitJournal(const std::string& line);
     // Makes the platform read its fault scripts again (after root->Fault for a function that
     // this test has called already).
     void ReloadFaults();

@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <set>
 #include <sstream>
 #include <string>
@@ -124,21 +123,13 @@ TEST_F(NotificationServiceTest, APressIsTakenWhenCompleteOnceAndOnlyByItsPoster)
                               &peer, nullptr));
     g_strfreev(env);
     const std::string by = " by " + std::to_string(peer);
-    auto journalled = [&](const std::string& line) {
-        Lines journal = Journal();
-        return std::find(journal.begin(), journal.end(), line) != journal.end();
-    };
-    EXPECT_TRUE(RunLoopUntil(
-        [&] {
-            return journalled(
-                "post 3 TCP Dump tool|tcp dump and ts dump start successfully [OK*] 60" + by);
-        },
-        30));
+    EXPECT_TRUE(
+        AwaitJournal("post 3 TCP Dump tool|tcp dump and ts dump start successfully [OK*] 60" + by));
     Post("own", 0, &own);
     Input(4, "0\n");
     Input(3, "100\n");
     Await(own, 1);
-    EXPECT_TRUE(RunLoopUntil([&] { return journalled("event 3 100" + by); }, 30));
+    EXPECT_TRUE(AwaitJournal("event 3 100" + by));
     kill(peer, SIGKILL);
     waitpid(peer, nullptr, 0);
     EXPECT_EQ(slow.events, (std::vector<int>{100}));

@@ -51,16 +51,7 @@ protected:
     // Presses a button (0, 1) or hides (100, 102) through the input file; waits for delivery.
     void Input(int id, int event) {
         root->Write("notifications/input/" + std::to_string(id), std::to_string(event) + "\n");
-        AwaitJournal("event " + std::to_string(id) + " " + std::to_string(event));
-    }
-    void AwaitJournal(const std::string& line) {
-        ASSERT_TRUE(RunLoopUntil(
-            [&] {
-                Lines journal = Journal();
-                return std::find(journal.begin(), journal.end(), line) != journal.end();
-            },
-            10))
-            << line;
+        ASSERT_TRUE(AwaitJournal("event " + std::to_string(id) + " " + std::to_string(event)));
     }
     static std::function<void()> Counter(int* calls) {
         return [calls] { ++*calls; };
@@ -124,7 +115,7 @@ TEST_F(UIToastTest, AnEventAfterTheToastEndedEndsTheToastThatIsCurrentThen) {
     ASSERT_TRUE(toast->Show("T", "", "earlier", 0));
     toast->Init(nullptr);
     ASSERT_TRUE(toast->Show("T", "", "newer", 0));
-    AwaitJournal("event 2 201");
+    ASSERT_TRUE(AwaitJournal("event 2 201"));
     toast->Destroy();
     EXPECT_EQ(Journal(), (Lines{"post 1 T|earlier [] 0", "delete_all [1]", "post 2 T|newer [] 0",
                                 "event 1 201", "delete_all [2]", "event 2 201"}));
