@@ -61,37 +61,15 @@ LogRecords LogRecords::Load(const std::string& path) {
     return records;
 }
 
-std::vector<std::string> LogRecords::Texts(long pid) const {
+std::vector<std::string> LogRecords::Texts() const {
     std::vector<std::string> texts;
-    for (const LogRecord& r : m_Records)
-        if (pid == 0 || r.pid == pid) texts.push_back(r.text);
+    for (const LogRecord& r : m_Records) texts.push_back(r.text);
     return texts;
 }
 
-const LogRecord* LogRecords::Find(const std::string& text, long pid) const {
-    for (const LogRecord& r : m_Records)
-        if (r.text == text && (pid == 0 || r.pid == pid)) return &r;
-    return nullptr;
-}
-
-std::vector<LogRecord> LogRecords::ByFunction(const std::string& function, long pid) const {
-    std::vector<LogRecord> out;
-    for (const LogRecord& r : m_Records)
-        if (r.function == function && (pid == 0 || r.pid == pid)) out.push_back(r);
-    return out;
-}
-
-std::vector<std::string> LogRecords::CallsOf(const std::string& file) const {
-    std::vector<std::string> out;
-    for (const LogRecord& r : m_Records)
-        if (r.file == file) out.push_back(r.function + ": " + r.text);
-    return out;
-}
-
-size_t LogRecords::Count(const std::string& text, long pid) const {
+size_t LogRecords::Count(const std::string& text) const {
     size_t n = 0;
-    for (const LogRecord& r : m_Records)
-        if (r.text == text && (pid == 0 || r.pid == pid)) ++n;
+    for (const LogRecord& r : m_Records) n += r.text == text;
     return n;
 }
 

@@ -29,15 +29,9 @@ public:
     const std::vector<LogRecord>& All() const { return m_Records; }
     // Lines that did not parse as records (must stay empty).
     const std::vector<std::string>& Broken() const { return m_Broken; }
-    // The message texts after the prefix, in order (of one pid when pid != 0).
-    std::vector<std::string> Texts(long pid = 0) const;
-    // The first record whose text equals `text`, or null.
-    const LogRecord* Find(const std::string& text, long pid = 0) const;
-    // Records whose function is `function` (and pid when given).
-    std::vector<LogRecord> ByFunction(const std::string& function, long pid = 0) const;
-    size_t Count(const std::string& text, long pid = 0) const;
-    // "<function>: <text>" of the records written by one source file, in order.
-    std::vector<std::string> CallsOf(const std::string& file) const;
+    // The message texts after the prefix, in order.
+    std::vector<std::string> Texts() const;
+    size_t Count(const std::string& text) const;
 
 private:
     std::vector<LogRecord> m_Records;
