@@ -70,6 +70,7 @@ TEST_F(UIToastTest, RefusedAndThirdButtonsGetNoNumberAndNoCallback) {
     toast->AddButton("Two", "", Counter(&calls[2]), true);
     toast->AddButton("Three", "", Counter(&calls[3]), false);
     ASSERT_TRUE(toast->Show("Title", "/icon.png", "Content", -3));
+    // Images and the screen's settings are journalled whole: no task sets the images.
     EXPECT_EQ(root->Read("notifications/journal"),
               R"({"op":"post","id":1,"pid":)" + std::to_string(getpid()) +
                   R"(,"type":0,"title":"Title","content":"Content","image":"/icon.png",)"
