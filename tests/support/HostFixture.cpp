@@ -48,14 +48,11 @@ void HostFixture::ReloadFaults() {
     brelta::host::Faults::Reset();
 }
 
-std::vector<std::string> HostFixture::Records(const std::string& buffer,
-                                              const std::set<std::string>& files) const {
+std::vector<std::string> HostFixture::Records(const std::string& buffer) const {
     std::vector<std::string> lines;
     LogRecords log = LogRecords::Load(*root / ("log/" + buffer));
     for (const LogRecord& r : log.All())
-        if (files.empty() || files.count(r.file) > 0)
-            lines.push_back(r.file + ": " + r.function + " >" + (r.text.empty() ? "" : " ") +
-                            r.text);
+        lines.push_back(r.file + ": " + r.function + " >" + (r.text.empty() ? "" : " ") + r.text);
     return lines;
 }
 

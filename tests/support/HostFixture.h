@@ -6,7 +6,6 @@
 #include <glib.h>
 
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -43,10 +42,8 @@ protected:
     std::vector<std::string> MainTexts() const {
         return LogRecords::Load(*root / "log/main").Texts();
     }
-    // The records of log/<buffer> as "<file>: <function> > <text>" (of those files, all when
-    // none are named): a story to compare whole.
-    std::vector<std::string> Records(const std::string& buffer,
-                                     const std::set<std::string>& files = {}) const;
+    // The records of log/<buffer> as "<file>: <function> > <text>": a story to compare whole.
+    std::vector<std::string> Records(const std::string& buffer) const;
     // The notification journal, a line each: "post <id> <title>|<content> [<buttons>] <hide
     // time-out>" (the default button marked *, a missing text "null"), "event <id> <event>",
     // "delete_all [<ids>]"; " by <pid>" ends the lines of other processes.
