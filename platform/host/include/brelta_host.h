@@ -15,6 +15,10 @@ const char* brelta_host_root(void);
  * lives as long as the process. */
 const char* brelta_host_device_path(const char* device_path);
 
+/* The same path as a word of a shell command (single-quoted), for system(): the root may hold
+ * blanks, quotes or semicolons. The text lives as long as the process. */
+const char* brelta_host_device_command(const char* device_path);
+
 #ifdef __cplusplus
 }
 #endif
