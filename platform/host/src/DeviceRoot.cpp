@@ -28,14 +28,15 @@ std::string AbsolutePath(const std::string& path) {
     return !path.empty() && path[0] == '/' ? path : std::string();
 }
 
-// Whether `root` below `home` exists, or can be made: its nearest existing ancestor (at most
-// `home`) is a directory we may write.
-bool CanHold(const std::string& home, const std::string& root) {
+// Whether the root exists, or can be made: its nearest existing ancestor is a directory we
+// may write (a home that does not exist is made with it, unless it cannot be: nobody's
+// /nonexistent).
+bool CanHold(const std::string& root) {
     for (std::string path = root;; path = FileUtil::Parent(path)) {
         struct stat st;
         if (stat(path.c_str(), &st) == 0)
             return S_ISDIR(st.st_mode) && (path == root || access(path.c_str(), W_OK | X_OK) == 0);
-        if (path.size() <= home.size()) return false;
+        if (path == "/" || path.empty()) return false;
     }
 }
 
@@ -70,8 +71,7 @@ std::string DeviceRoot::Choose() {
         struct passwd* pw = getpwuid(getuid());
         if (pw != nullptr && pw->pw_dir != nullptr) home = AbsolutePath(pw->pw_dir);
     }
-    // A home that does not exist (nobody's /nonexistent) or that we may not write.
-    if (!home.empty() && CanHold(home, home + "/.local/state/brelta-device"))
+    if (!home.empty() && CanHold(home + "/.local/state/brelta-device"))
         return home + "/.local/state/brelta-device";
     return CheckedFallback();
 }
