@@ -103,35 +103,33 @@ int FileUtil::OpenRegular(const std::string& path, int flags, struct stat* st) {
 }
 
 bool FileUtil::AppendLine(const std::string& path, const std::string& line) {
-    // Read as well as write, to look at the file's last byte; a file we may only write is
-    // still appended to, unchecked.
     struct stat st;
-    auto open_log = [&path, &st] {
-        int fd = OpenRegular(path, O_RDWR | O_APPEND | O_CREAT, &st);
-        if (fd < 0 && errno == EACCES) fd = OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT, &st);
-        return fd;
-    };
-    int fd = open_log();
+    int fd = OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT, &st);
     // The directories are made only when missing: a log record is written at every step of
     // the tool, and checking them each time would cost a stat per record.
-    if (fd < 0 && errno == ENOENT && MakeDirs(Parent(path))) fd = open_log();
+    if (fd < 0 && errno == ENOENT && MakeDirs(Parent(path)))
+        fd = OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT, &st);
     if (fd < 0) return false;
     std::string record = line + "\n";
-    // A fragment that an earlier append left without its newline is ended first.
-    char last = '\n';
-    if (st.st_size > 0 && pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
-        record.insert(0, "\n");
-    // Whole or absent: refused outright past the size limit, and the disk space reserved
-    // before the write, so that a full disk fails the reservation rather than cuts the line.
+    const auto size = static_cast<ssize_t>(record.size());
+    // Whole or absent: not written past the size limit, and its disk space reserved first, so
+    // that a full disk fails the reservation rather than cuts the line.
     bool room = WithinSizeLimit(st, record.size());
-    if (room &&
-        fallocate(fd, FALLOC_FL_KEEP_SIZE, st.st_size, static_cast<off_t>(record.size())) != 0)
+    if (room && fallocate(fd, FALLOC_FL_KEEP_SIZE, st.st_size, size) != 0)
         room = errno != ENOSPC && errno != EDQUOT && errno != EFBIG;
     // One write: with O_APPEND the kernel places the whole buffer at the end at once.
     ssize_t n = room ? WriteOnce(fd, record) : -1;
-    if (n > 0 && n < static_cast<ssize_t>(record.size())) WriteOnce(fd, "\n");
+    if (n > 0 && n < size) {
+        // Cut short all the same (a file system that reserves nothing): the fragment is taken
+        // back, or else ended, so that the next line starts on its own. Only while it is
+        // still the file's end: another append there would have failed on the same full disk.
+        off_t end = lseek(fd, 0, SEEK_CUR);
+        struct stat now;
+        if (fstat(fd, &now) == 0 && now.st_size == end && ftruncate(fd, end - n) != 0)
+            WriteOnce(fd, "\n");
+    }
     close(fd);
-    return n == static_cast<ssize_t>(record.size());
+    return n == size;
 }
 
 bool FileUtil::IsTemporaryOf(const std::string& name, const std::string& base) {

@@ -24,8 +24,7 @@ public:
     // that lines of concurrent processes never mix. False when it could not be written whole.
     // A line is whole or absent: one that would pass the process's file-size limit or finds
     // no room on the disk is not written. Should one still be cut short, its fragment is
-    // ended by a newline (by this write if the disk lets it, else by the next append), so the
-    // next line starts a line of its own and a reader sees the fragment as one broken line.
+    // removed (or else ended by a newline), so that the next line is not glued to it.
     static bool AppendLine(const std::string& path, const std::string& line);
     // Replaces the file by rename(2) of a complete temporary file beside it (see
     // IsTemporaryOf), after removing the stale temporary files that earlier writes of it
