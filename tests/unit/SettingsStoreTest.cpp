@@ -53,6 +53,8 @@ TEST_F(SettingsStoreTest, BadFilesFailTheReadAndLeaveTheOutputUntouched) {
         {"wrong type", "string x\n"},
         {"garbage bytes", "\x01\xff\xfe garbage\n"},
         {"type in capitals", "INT 1\n"},
+        {"NUL in a number", std::string("int 1\0junk\n", 11)},
+        {"NUL in a double", std::string("double 0.5\0zz\n", 15)},
         {"huge", "string " + std::string(1024 * 1024, 'a') + "\n"},
     };
     for (const auto& c : cases) {
@@ -62,9 +64,12 @@ TEST_F(SettingsStoreTest, BadFilesFailTheReadAndLeaveTheOutputUntouched) {
         else if (c.content != "missing")
             root->Write("settings/" + key, c.content);
         int value = 42;
+        double real = 42;
         EXPECT_NE(vconf_get_int(key.c_str(), &value), 0) << c.what;
         EXPECT_NE(vconf_get_bool(key.c_str(), &value), 0) << c.what;
+        EXPECT_NE(vconf_get_dbl(key.c_str(), &real), 0) << c.what;
         EXPECT_EQ(value, 42) << c.what;
+        EXPECT_EQ(real, 42) << c.what;
         if (c.content.size() > 1000) {
             EXPECT_EQ(vconf_get_str(key.c_str()), nullptr) << c.what;
         }
