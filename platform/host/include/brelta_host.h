@@ -8,7 +8,8 @@ extern "C" {
 #endif
 
 /* The device root of this process: $BRELTA_DEVICE_ROOT, else $XDG_STATE_HOME/brelta-device,
- * else $HOME/.local/state/brelta-device. */
+ * else $HOME/.local/state/brelta-device, else (no home that can hold it) the checked
+ * /tmp/brelta-device-<uid>. */
 const char* brelta_host_root(void);
 
 /* Maps an absolute device path ("/dev/ocm") to its place under the device root. The text

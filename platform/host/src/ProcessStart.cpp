@@ -13,8 +13,9 @@ namespace {
 void Unused(int) {}
 
 __attribute__((constructor)) void PrepareProcess() {
-    // Caught, not ignored: exec resets a handler to the default, so the MDT program starts
-    // with the usual dispositions. The writes fail instead (EPIPE, EFBIG), like a full disk.
+    // Caught, not ignored: exec resets a handler to the default, so the MDT program does not
+    // inherit these (GIO ignores SIGPIPE itself once it has set up a bus connection). The
+    // writes fail instead (EPIPE, EFBIG), like a full disk.
     struct sigaction action = {};
     action.sa_handler = Unused;
     sigemptyset(&action.sa_mask);
