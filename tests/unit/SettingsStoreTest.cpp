@@ -1,6 +1,7 @@
 // The settings store through the vconf functions the tool calls.
 #include <gtest/gtest.h>
 
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <vconf.h>
 
 #include "HostFixture.h"
+#include "SettingsStore.h"
 
 using brelta::test::HostFixture;
 
@@ -128,6 +130,26 @@ TEST_F(SettingsStoreTest, ConcurrentWritersNeverLeaveAPartialValue) {
     EXPECT_EQ(bad, 0);
     // No temporary file is left behind.
     EXPECT_NE(system(("ls -A " + *root / "settings/shared" + " | grep -q '^\\.'").c_str()), 0);
+}
+
+TEST_F(SettingsStoreTest, TheStoreWideSweepRemovesStaleTemporaryFilesOnly) {
+    const struct {
+        std::string file;
+        bool stale, removed;
+    } files[] = {
+        {"a/.k.AbC123", true, true},
+        {"a/b/." + std::string(247, 'k') + ".XyZ789", true, true},  // of a 255-byte name
+        {"a/.k.Fresh1", false, false},                              // a live write's
+        {"a/.k.toolong", true, false},
+        {"a/k", true, false},
+    };
+    for (const auto& f : files) {
+        root->Write("settings/" + f.file, "int 1\n");
+        struct timeval old[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+        if (f.stale) utimes((*root / ("settings/" + f.file)).c_str(), old);
+    }
+    EXPECT_EQ(brelta::host::SettingsStore::SweepTemporaries(), 2);
+    for (const auto& f : files) EXPECT_EQ(root->Exists("settings/" + f.file), !f.removed) << f.file;
 }
 
 TEST_F(SettingsStoreTest, ScriptedFaultsFailCallsInOrderThenStop) {

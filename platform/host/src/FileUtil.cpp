@@ -132,7 +132,9 @@ bool FileUtil::AppendLine(const std::string& path, const std::string& line) {
     return n == size;
 }
 
-bool FileUtil::IsTemporaryOf(const std::string& name, const std::string& base) {
+namespace {
+// Whether `name` is the name WriteAtomically gives a temporary file of a file named `base`.
+bool IsTemporaryOf(const std::string& name, const std::string& base) {
     std::string stem = TemporaryStem(base);
     if (name.size() != stem.size() + 6 || name.compare(0, stem.size(), stem) != 0) return false;
     for (size_t i = stem.size(); i < name.size(); ++i) {
@@ -143,23 +145,37 @@ bool FileUtil::IsTemporaryOf(const std::string& name, const std::string& base) {
     return true;
 }
 
-int FileUtil::SweepTemporaries(const std::string& path) {
-    std::string dir = Parent(path);
-    std::string base = path.substr(dir.empty() ? 0 : dir.size() + 1);
+// Removes the stale files of `dir` whose names `match`; how many were removed.
+template <typename Match>
+int SweepDir(const std::string& dir, Match match) {
     DIR* d = opendir(dir.empty() ? "." : dir.c_str());
     if (d == nullptr) return 0;
     int removed = 0;
     time_t now = time(nullptr);
     while (struct dirent* entry = readdir(d)) {
-        if (!IsTemporaryOf(entry->d_name, base)) continue;
+        if (!match(std::string(entry->d_name))) continue;
         std::string temp = (dir.empty() ? "" : dir + "/") + entry->d_name;
         struct stat st;
         if (lstat(temp.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
-            now - st.st_mtime > kStaleSeconds && unlink(temp.c_str()) == 0)
+            now - st.st_mtime > FileUtil::kStaleSeconds && unlink(temp.c_str()) == 0)
             ++removed;
     }
     closedir(d);
     return removed;
+}
+}  // namespace
+
+int FileUtil::SweepTemporaries(const std::string& path) {
+    std::string dir = Parent(path);
+    std::string base = path.substr(dir.empty() ? 0 : dir.size() + 1);
+    return SweepDir(dir, [&base](const std::string& name) { return IsTemporaryOf(name, base); });
+}
+
+int FileUtil::SweepTemporariesIn(const std::string& dir) {
+    constexpr size_t kAdded = 8;  // as in TemporaryStem
+    return SweepDir(dir, [](const std::string& name) {
+        return name.size() > kAdded && IsTemporaryOf(name, name.substr(1, name.size() - kAdded));
+    });
 }
 
 bool FileUtil::WriteAtomically(const std::string& path, const std::string& content) {

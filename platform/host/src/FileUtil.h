@@ -26,19 +26,17 @@ public:
     // no room on the disk is not written. Should one still be cut short, its fragment is
     // removed (or else ended by a newline), so that the next line is not glued to it.
     static bool AppendLine(const std::string& path, const std::string& line);
-    // Replaces the file by rename(2) of a complete temporary file beside it (see
-    // IsTemporaryOf), after removing the stale temporary files that earlier writes of it
-    // left behind when their process was killed.
+    // Replaces the file by rename(2) of a complete temporary file beside it, named "." + the
+    // file's name (cut to fit the name limit) + "." + six letters or digits, after removing
+    // the stale temporary files that writes of it killed half-way left behind.
     static bool WriteAtomically(const std::string& path, const std::string& content);
-    // True when `name` is the name that WriteAtomically gives the temporary files of a file
-    // named `base` in the same directory: "." + base (cut to fit the name limit) + "." + six
-    // letters or digits.
-    static bool IsTemporaryOf(const std::string& name, const std::string& base);
     // A temporary file this much older than now belongs to a write that died: a live one
     // renames it within microseconds.
     static constexpr int kStaleSeconds = 10;
-    // Removes the stale temporary files of the file `path`; how many were removed.
+    // Remove the stale temporary files of the file `path`, or of any file in `dir`; they
+    // return how many were removed.
     static int SweepTemporaries(const std::string& path);
+    static int SweepTemporariesIn(const std::string& dir);
     // Reads at most max_bytes; false when the file cannot be read or is larger.
     static bool Read(const std::string& path, std::string* content, size_t max_bytes = 1024 * 1024);
     // Reads the file's first `bytes` bytes (fewer when it is shorter).

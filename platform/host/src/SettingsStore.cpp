@@ -165,24 +165,19 @@ std::vector<std::string> SettingsStore::Keys(const std::string& prefix) {
 
 namespace {
 int SweepBelow(const std::string& dir) {
+    int removed = FileUtil::SweepTemporariesIn(dir);
     DIR* d = opendir(dir.c_str());
-    if (d == nullptr) return 0;
-    std::vector<std::string> subdirs, stems;
+    if (d == nullptr) return removed;
+    std::vector<std::string> subdirs;
     while (struct dirent* entry = readdir(d)) {
         std::string name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        // Keys are never dot-names: one that looks like a temporary file is one.
-        constexpr size_t kAdded = 8;
-        if (name.size() > kAdded &&
-            FileUtil::IsTemporaryOf(name, name.substr(1, name.size() - kAdded)))
-            stems.push_back(name.substr(1, name.size() - kAdded));
-        else if (struct stat st; lstat((dir + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-            subdirs.push_back(name);
+        struct stat st;
+        if (name != "." && name != ".." && lstat((dir + "/" + name).c_str(), &st) == 0 &&
+            S_ISDIR(st.st_mode))
+            subdirs.push_back(dir + "/" + name);
     }
     closedir(d);
-    int removed = 0;
-    for (const std::string& stem : stems) removed += FileUtil::SweepTemporaries(dir + "/" + stem);
-    for (const std::string& sub : subdirs) removed += SweepBelow(dir + "/" + sub);
+    for (const std::string& sub : subdirs) removed += SweepBelow(sub);
     return removed;
 }
 }  // namespace
