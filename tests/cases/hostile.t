@@ -56,7 +56,7 @@ case stale-temporaries-swept
 # Another process holds the notification id counter's lock for longer than the run: the post
 # fails after a bounded wait, like an I/O error, and the run ends as usual.
 case id-lock-held
-  $ mkdir notifications && touch notifications/last_id && setsid flock notifications/last_id sleep 60 > /dev/null 2>&1 & echo $! > holder; for i in $(seq 400); do [ "$(flock -n notifications/last_id echo free)" != free ] && break; sleep 0.05; done
+  $ mkdir notifications && touch notifications/last_id; setsid flock notifications/last_id sleep 60 > /dev/null 2>&1 & echo $! > holder; for i in $(seq 400); do [ "$(flock -n notifications/last_id echo free)" != free ] && break; sleep 0.05; done
   run brelta.keycombination.tcpdumpstart
   $ grep -o 'Fail to show popup' log/main
     Fail to show popup
