@@ -55,8 +55,11 @@ TEST_F(TerminalView, EveryRecordIsShownInOrderWithControlCharactersEscaped) {
 TEST_F(TerminalView, AToastIsDrawnAsABoxWithItsDefaultButtonMarked) {
     TempDeviceRoot root;
     std::string screen = Screen(root, "brelta.keycombination.tcpdumpstart", 120, 60, "[>OK<]");
-    for (const char* line : {"┌─ notification 1 ─", "│ TCP Dump tool",
-                             "│ tcp dump and ts dump start successfully", "│ [>OK<]", "└──"})
+    const std::string press = "brelta-device --root '" + root.Path() + "' toast press 1 1";
+    for (const std::string& line :
+         {std::string("┌─ notification 1 ─"), std::string("│ TCP Dump tool"),
+          std::string("│ tcp dump and ts dump start successfully"), std::string("│ [>OK<]"),
+          std::string("└──"), press})
         EXPECT_NE(screen.find(line), std::string::npos) << line << "\n--- screen:\n" << screen;
     EXPECT_LT(screen.find("│ TCP Dump tool"), screen.find("│ [>OK<]"));
 }

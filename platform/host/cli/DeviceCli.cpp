@@ -63,7 +63,8 @@ std::string DeviceCli::Help() const {
         "  -h, --help        this help; COMMAND --help shows the help of one command group\n"
         "  --version         the version\n"
         "\n"
-        "Commands:\n";
+        "Commands:\n"
+        "  root                          print the path of the device root\n";
     for (const auto& group : m_Groups) help += group->Usage();
     help +=
         "\n"
@@ -98,6 +99,10 @@ int DeviceCli::Dispatch(const std::vector<std::string>& words) {
     if (operands.empty()) throw CliError::Usage("no command given");
     if (operands[0] == "help") {
         Output::Print(Help());
+        return 0;
+    }
+    if (operands[0] == "root" && operands.size() == 1) {
+        Output::Print(host::DeviceRoot::Path() + "\n");
         return 0;
     }
     CommandGroup* group = Find(operands[0]);

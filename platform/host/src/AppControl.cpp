@@ -6,6 +6,7 @@
 #include "JsonJournal.h"
 #include "LogWriter.h"
 #include "Markup.h"
+#include "TerminalView.h"
 
 namespace brelta::host {
 
@@ -87,7 +88,8 @@ std::string AppControl::Describe(const app_control_s& request, int result) {
         if (entry.first == kSettingsPageKey)
             text += "settings page " + LogWriter::Escape(entry.second);
         else if (entry.first == "text")
-            text += Markup::ToAnsi(entry.second);
+            text += TerminalView::Colour() ? Markup::ToAnsi(entry.second)
+                                           : LogWriter::Escape(Markup::Strip(entry.second));
         else
             text += LogWriter::Escape(entry.first) + " = " + LogWriter::Escape(entry.second);
         text += "\n";
