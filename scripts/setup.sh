@@ -4,16 +4,16 @@
 set -euo pipefail
 
 BRELTA_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# Building and running the tool and brelta-device: ./run installs only these.
-BRELTA_RUN_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
+# Building and running the tool and brelta-device: all that ./run installs.
+BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
     libboost-filesystem-dev)
-# Testing: the test programs, the private bus, the formatting check, the case runner and the
-# terminal tests.
-BRELTA_TEST_PACKAGES=("${BRELTA_RUN_PACKAGES[@]}" libgtest-dev libgmock-dev dbus-daemon
-    clang-format python3 tmux)
-BRELTA_PACKAGES=("${BRELTA_TEST_PACKAGES[@]}")
-# scripts/fuzz builds with clang and links its libFuzzer runtime.
-BRELTA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# ./test: the test libraries, the case runner and what cases call, and clang for the
+# sanitizer build, which is instrumented for libFuzzer too.
+BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 dbus-daemon libglib2.0-bin clang-format
+    clang libclang-rt-14-dev iproute2 util-linux)
+# The build of ./test's sanitizer suite and of scripts/fuzz.
+BRELTA_ASAN_OPTIONS=(-DBRELTA_SANITIZE=ON -DBRELTA_FUZZ=ON -DBRELTA_WERROR=ON
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
 # scripts/coverage reports with gcovr.
 BRELTA_COVERAGE_PACKAGES=(gcovr)
 
@@ -38,7 +38,8 @@ brelta_install_missing() {
         "${missing[@]}" >&2
 }
 
-# Configures and builds everything, the tests included, in the directory $1.
+# Configures and builds everything in the directory $1, the tests included (./run may have
+# configured build/ without them).
 brelta_build() {
     local dir=$1
     shift
