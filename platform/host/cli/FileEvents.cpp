@@ -1,34 +1,27 @@
 #include "FileEvents.h"
 
-#include <glib-unix.h>
 #include <glib.h>
 #include <sys/inotify.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <vector>
 
 #include "CliError.h"
 #include "FileUtil.h"
+#include "FileWatch.h"
 
 namespace brelta::cli {
 
 namespace {
 constexpr std::uint32_t kEvents = IN_CLOSE_WRITE | IN_MODIFY | IN_CREATE | IN_MOVED_TO |
-                                  IN_MOVED_FROM | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF;
+                                  IN_MOVED_FROM | IN_DELETE;
 
-struct Watches {
-    int fd = -1;
-    std::map<int, std::vector<FileEvents::Callback>> byWatch;
+struct Watch {
+    unsigned id = 0;
+    FileEvents::Callback callback;
 };
-
-Watches& All() {
-    static Watches watches;
-    return watches;
-}
 
 // A follower's failure (a file it can no longer read, a closed standard output) ends the
 // command as it would outside the main loop; the exception must not cross GLib's frames.
@@ -41,43 +34,28 @@ void Call(const FileEvents::Callback& callback, const std::string& name, std::ui
     }
 }
 
-gboolean OnReadable(gint fd, GIOCondition, gpointer) {
-    alignas(struct inotify_event) char buffer[64 * 1024];
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n <= 0) return G_SOURCE_CONTINUE;
-    for (char* at = buffer; at < buffer + n;) {
-        auto* event = reinterpret_cast<struct inotify_event*>(at);
-        at += sizeof *event + event->len;
-        std::string name = event->len > 0 ? std::string(event->name) : std::string();
-        if (event->mask & IN_Q_OVERFLOW) {
-            std::vector<FileEvents::Callback> every;
-            for (auto& [watch, callbacks] : All().byWatch)
-                every.insert(every.end(), callbacks.begin(), callbacks.end());
-            for (auto& callback : every) Call(callback, "", IN_Q_OVERFLOW);
-            continue;
+void OnEvents(const std::vector<host::FileWatch::Event>& events, void* data) {
+    auto* watch = static_cast<Watch*>(data);
+    for (const host::FileWatch::Event& event : events) {
+        Call(watch->callback, event.name, event.mask);
+        if (event.mask & IN_IGNORED) {
+            // The directory is gone; whoever follows it watches for its return.
+            host::FileWatch::Remove(watch->id);
+            delete watch;
+            return;
         }
-        auto it = All().byWatch.find(event->wd);
-        if (it == All().byWatch.end()) continue;
-        // A copy: a callback may add watches.
-        std::vector<FileEvents::Callback> callbacks = it->second;
-        for (auto& callback : callbacks) Call(callback, name, event->mask);
-        if (event->mask & IN_IGNORED) All().byWatch.erase(event->wd);
     }
-    return G_SOURCE_CONTINUE;
 }
 }  // namespace
 
 void FileEvents::Add(const std::string& dir, Callback callback) {
-    Watches& watches = All();
-    if (watches.fd < 0) {
-        watches.fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (watches.fd < 0) throw CliError::SystemFailure("cannot watch for changes", errno);
-        g_unix_fd_add(watches.fd, G_IO_IN, OnReadable, nullptr);
-    }
     host::FileUtil::MakeDirs(dir);
-    int watch = inotify_add_watch(watches.fd, dir.c_str(), kEvents | IN_ONLYDIR);
-    if (watch < 0) throw CliError::SystemFailure("cannot watch " + dir, errno);
-    watches.byWatch[watch].push_back(std::move(callback));
+    auto* watch = new Watch{0, std::move(callback)};
+    watch->id = host::FileWatch::Add(dir, kEvents, OnEvents, watch);
+    if (watch->id == 0) {
+        delete watch;
+        throw CliError::SystemFailure("cannot watch " + dir, errno != 0 ? errno : EIO);
+    }
 }
 
 void FileEvents::FollowFile(const std::string& dir, const std::string& name,
