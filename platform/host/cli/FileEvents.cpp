@@ -15,8 +15,8 @@
 namespace brelta::cli {
 
 namespace {
-constexpr std::uint32_t kEvents = IN_CLOSE_WRITE | IN_MODIFY | IN_CREATE | IN_MOVED_TO |
-                                  IN_MOVED_FROM | IN_DELETE;
+constexpr std::uint32_t kEvents =
+    IN_CLOSE_WRITE | IN_MODIFY | IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
 
 struct Watch {
     unsigned id = 0;

@@ -151,8 +151,8 @@ public:
         for (const Source& source : m_Sources) {
             size_t skipped = source.broken + source.lines.TooLong();
             if (skipped > 0)
-                Output::Warn("skipped " + std::to_string(skipped) + " lines of log/" + source.name +
-                             " that are not records");
+                Output::Warn("skipped " + Output::Count(skipped, "line") + " of log/" +
+                             source.name + " (not log records)");
         }
     }
     const std::vector<std::string> Names() const {

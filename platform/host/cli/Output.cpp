@@ -39,6 +39,10 @@ bool Output::Unescape(const std::string& text, std::string* out) {
     return true;
 }
 
+std::string Output::Count(size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 void Output::Print(const std::string& text) {
     if (text.empty()) return;
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
@@ -66,8 +70,8 @@ void Output::WarnSkipped(const std::string& what, const host::JsonJournalReader:
     if (skipped.Total() == 0) return;
     std::string reasons = part(skipped.broken, "not a JSON object") +
                           part(skipped.deep, "nested too deep") + part(skipped.tooLong, "too long");
-    Warn("skipped " + std::to_string(skipped.Total()) + " lines of " + what + " (" +
-         reasons.substr(2) + ")");
+    Warn("skipped " + Count(skipped.Total(), "line") + " of " + what + " (" + reasons.substr(2) +
+         ")");
 }
 
 }  // namespace brelta::cli

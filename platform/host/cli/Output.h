@@ -20,6 +20,8 @@ public:
     static std::string Escape(const std::string& text);
     // Reverses Escape; false for a malformed \x.
     static bool Unescape(const std::string& text, std::string* out);
+    // "1 line", "2 lines".
+    static std::string Count(size_t count, const std::string& noun);
     // Writes to standard output; a failure to write ends the command.
     static void Print(const std::string& text);
     static void PrintJson(const Object& object);

@@ -74,6 +74,11 @@ void Write(const std::string& key, SettingType type, const std::string& value) {
     if (!SettingsStore::Write(key, type, value)) WriteFailed(key, errno);
 }
 
+// "an int", "a bool": for messages.
+std::string Article(SettingType type) {
+    return std::string(type == SettingType::Int ? "an " : "a ") + SettingsStore::TypeName(type);
+}
+
 std::string WithoutSlash(std::string dir) {
     while (!dir.empty() && dir.back() == '/') dir.pop_back();
     if (!dir.empty()) KeyPath(dir);
@@ -208,7 +213,7 @@ int SettingsCommand::Set(const std::vector<std::string>& words) {
         throw CliError::Usage("unknown type '" + typeName + "' (int, bool, double or string)");
     std::string value;
     if (!StoredValue(type, args.Operands()[2], &value))
-        throw CliError::Usage("'" + args.Operands()[2] + "' is not a " + typeName +
+        throw CliError::Usage("'" + args.Operands()[2] + "' is not " + Article(type) +
                               (type == SettingType::Bool ? " (true, false, 1 or 0)" : ""));
     Write(key, type, value);
     return 0;
@@ -303,7 +308,7 @@ int SettingsCommand::Load(const std::vector<std::string>& words) {
         if (!SettingsStore::TypeFromName(typeName, &entry.type))
             throw bad("unknown type '" + typeName + "'");
         if (!StoredValue(entry.type, value, &entry.value))
-            throw bad("'" + Output::Escape(value) + "' is not a " + typeName);
+            throw bad("'" + Output::Escape(value) + "' is not " + Article(entry.type));
         entries.push_back(entry);
     }
     if (std::cin.bad()) throw CliError::SystemFailure("standard input", EIO);
