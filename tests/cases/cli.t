@@ -133,11 +133,11 @@ case settings
     memory
 
 case settings-watch
-  $ timeout 30 brelta-device settings watch --json db/a/lang db/b/mode > watched 2>&1 & for i in 1 2 3 4 5 6 7 8 9 10; do brelta-device settings set db/a/lang string first; sleep 0.3; [ -s watched ] && break; done; brelta-device settings set db/other int 1; brelta-device settings set db/b/mode double 0.1; echo 'string en US' > settings/db/a/lang; echo 'bool 7' > settings/db/b/mode; rm settings/db/a/lang; sleep 1; kill $!; grep -v '"first"' watched
-    {"key":"db/b/mode","type":"double","value":0.1,"event":"changed"}
-    {"key":"db/a/lang","type":null,"value":null,"event":"changed"}
+  $ timeout 30 brelta-device settings watch --json db/a/lang db/a/mode > watched 2>&1 & for i in 1 2 3 4 5 6 7 8 9 10; do brelta-device settings set db/a/lang string first; sleep 0.3; [ -s watched ] && break; done; brelta-device settings set db/other int 1; brelta-device settings set db/a/mode double 0.1; echo 'string en US' > settings/db/a/lang; echo 'bool 7' > settings/db/a/mode; sleep 0.5; rm settings/db/a/lang; sleep 1; kill $!; grep -v '"first"' watched
+    {"key":"db/a/mode","type":"double","value":0.1,"event":"changed"}
+    {"key":"db/a/lang","type":"string","value":"en US","event":"changed"}
+    {"key":"db/a/mode","type":null,"value":null,"event":"changed"}
     {"key":"db/a/lang","type":null,"value":null,"event":"deleted"}
-    {"key":"db/b/mode","type":null,"value":null,"event":"changed"}
 
 case usb
   $ brelta-device usb attach "$ROOT/usb0" 'Flash Disk 32G'; brelta-device usb attach /media/usb1; brelta-device usb list; brelta-device usb list --json; brelta-device usb detach "$ROOT/usb0"; cat usb/devices

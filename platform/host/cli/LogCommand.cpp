@@ -155,7 +155,7 @@ public:
                              source.name + " (not log records)");
         }
     }
-    const std::vector<std::string> Names() const {
+    std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const Source& source : m_Sources) names.push_back(source.name);
         return names;
