@@ -127,10 +127,7 @@ case settings
     brelta-device: warning: left out db/junk: not a valid setting
     {"key":"copy/text","type":"string","value":"two\nlines\\and a backslash"}
   $ brelta-device settings set -- db/dash string --json && brelta-device settings set db/neg int -5 --help > /dev/null; brelta-device settings get db/dash; ls settings/db/neg
-    brelta-device: unknown option '--json'
-    usage: brelta-device settings set KEY TYPE VALUE
-    Try 'brelta-device --help'.
-    brelta-device: no key db/dash
+    --json
     ls: cannot access 'settings/db/neg': No such file or directory
     [2]
   $ brelta-device settings unset db/lang db/none copy; brelta-device settings list db/l; ls settings

@@ -39,26 +39,31 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::vector<Op
     auto usage = [&](const std::string& what) {
         return CliError::Usage(what + "\nusage: brelta-device " + m_Synopsis);
     };
-    optind = 0;  // glibc: start afresh, this process may parse more than one command line
+    // glibc starts afresh when optind is 0 (this process parses more than one command line);
+    // a first call over no words does that, so that every word below is looked at before
+    // getopt sees it.
+    optind = 0;
     opterr = 0;
+    getopt_long(1, argv.data(), letters.c_str(), longOptions.data(), nullptr);
     bool optionsEnded = false;
-    while (optind < argc || optind == 0) {
-        if (optind > 0 && (optionsEnded || IsNegativeNumber(argv[optind]))) {
+    while (optind < argc) {
+        if (optionsEnded || IsNegativeNumber(argv[optind])) {
             m_Operands.push_back(argv[optind++]);
             optionsEnded = optionsEnded || stopAtOperand;
             continue;
         }
-        int before = optind == 0 ? 1 : optind;
+        int before = optind;
         int index = -1;
         int code = getopt_long(argc, argv.data(), letters.c_str(), longOptions.data(), &index);
         if (code == -1) {
             if (optind >= argc) break;
             // getopt steps over "--" and stops after it; otherwise it stopped at an operand.
-            if (optind == before + 1 && copies[before] == "--")
+            if (optind == before + 1 && copies[before] == "--") {
                 optionsEnded = true;
-            else
+            } else {
                 m_Operands.push_back(argv[optind++]);
-            optionsEnded = stopAtOperand;
+                optionsEnded = stopAtOperand;
+            }
             continue;
         }
         if (code == '?')
