@@ -137,7 +137,7 @@ case settings
     memory
 
 case settings-watch
-  $ timeout 30 brelta-device settings watch --json db/a/lang db/a/mode > watched 2>&1 & for i in 1 2 3 4 5 6 7 8 9 10; do brelta-device settings set db/a/lang string first; sleep 0.3; [ -s watched ] && break; done; brelta-device settings set db/other int 1; brelta-device settings set db/a/mode double 0.1; echo 'string en US' > settings/db/a/lang; echo 'bool 7' > settings/db/a/mode; sleep 0.5; rm settings/db/a/lang; sleep 1; kill $!; grep -v '"first"' watched
+  $ timeout 60 brelta-device settings watch --json db/a/lang db/a/mode > watched 2>&1 & for i in $(seq 50); do brelta-device settings set db/a/lang string first; sleep 0.3; [ -s watched ] && break; done; seen() { i=0; while [ "$(grep -vc '"first"' watched)" -lt $1 ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; }; brelta-device settings set db/other int 1; brelta-device settings set db/a/mode double 0.1; seen 1; echo 'string en US' > settings/db/a/lang; seen 2; echo 'bool 7' > settings/db/a/mode; seen 3; rm settings/db/a/lang; seen 4; kill $!; grep -v '"first"' watched
     {"key":"db/a/mode","type":"double","value":0.1,"event":"changed"}
     {"key":"db/a/lang","type":"string","value":"en US","event":"changed"}
     {"key":"db/a/mode","type":null,"value":null,"event":"changed"}
