@@ -9,6 +9,9 @@
 #include "LaunchesCommand.h"
 #include "LogCommand.h"
 #include "ResetCommand.h"
+#ifdef BRELTA_SCREEN
+#include "ScreenCommand.h"
+#endif
 #include "SettingsCommand.h"
 #include "ToastCommand.h"
 #include "UsbCommand.h"
@@ -29,6 +32,9 @@ DeviceCli::DeviceCli() {
     m_Groups.emplace_back(new LogCommand());
     m_Groups.emplace_back(new LaunchesCommand());
     m_Groups.emplace_back(new ResetCommand());
+#ifdef BRELTA_SCREEN
+    m_Groups.emplace_back(new ScreenCommand());
+#endif
 }
 
 std::string DeviceCli::Help() const {

@@ -1,0 +1,83 @@
+#ifndef BRELTA_SCREEN_SCREENSTATE_H
+#define BRELTA_SCREEN_SCREENSTATE_H
+
+#include <glib.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "LineTail.h"
+#include "RootWatch.h"
+
+namespace brelta::screen {
+
+// What the page shows of the device root, read with the platform's own readers and kept up
+// to date from the root's file-change notifications. Each part of it is one named event for
+// the page: "toasts", "launches", "settings", "usb", "faults" (the whole part each time) and
+// "log" (the records written since the event before).
+class ScreenState {
+public:
+    using Event = std::pair<std::string, std::string>;  // name, JSON text
+    using Broadcast = std::function<void(const Event&)>;
+
+    explicit ScreenState(Broadcast broadcast);
+    ~ScreenState();
+    ScreenState(const ScreenState&) = delete;
+    ScreenState& operator=(const ScreenState&) = delete;
+
+    // Re-reads the parts of RootWatch::Area `areas` and broadcasts them.
+    void Refresh(unsigned areas);
+    // Every part and the latest log records, for a page that has just connected.
+    std::vector<Event> Snapshot();
+
+    // JSON text that never fails on bytes that are not UTF-8 (a record keeps the bytes the
+    // tool wrote; the page shows a replacement character for them).
+    static std::string Text(const nlohmann::json& value);
+    // A journal line as a JSON object, or null for a line that is not one (garbled, or nested
+    // deeper than any journal line is).
+    static nlohmann::json ParseLine(const std::string& line);
+
+    static constexpr size_t kLogBacklog = 1000;
+    static constexpr size_t kLaunchBacklog = 200;
+    static constexpr size_t kMaxKeys = 2000;
+
+private:
+    struct Arrived {
+        nlohmann::json value;
+        gint64 at;  // monotonic microseconds; 0: already there when the screen started
+    };
+
+    nlohmann::json Toasts();
+    nlohmann::json Launches() const;
+    static nlohmann::json Settings();
+    static nlohmann::json Usb();
+    static nlohmann::json Faults();
+    void ReadPosts();
+    void ReadLaunches(bool startup);
+    nlohmann::json ReadLog();
+    void WatchExit(long pid);
+    static gboolean OnProcessExit(gint fd, GIOCondition condition, gpointer self);
+    static void AddAge(nlohmann::json* value, gint64 at, gint64 now);
+
+    Broadcast m_Broadcast;
+    LineTail m_Posts;
+    LineTail m_LaunchTail;
+    LineTail m_MainLog;
+    LineTail m_SystemLog;
+    std::map<int, gint64> m_PostedAt;
+    std::deque<Arrived> m_Launches;
+    std::deque<std::string> m_LogRecords;
+    // pidfd of each process whose toasts are on screen -> its source: a toast leaves the
+    // screen with its process, which writes nothing when it is killed.
+    std::map<long, guint> m_ExitWatches;
+    std::map<int, long> m_ExitFds;
+};
+
+}  // namespace brelta::screen
+
+#endif
