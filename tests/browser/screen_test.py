@@ -86,7 +86,8 @@ class Browser:
             if value:
                 return value
             time.sleep(0.05)
-        raise AssertionError(f"the page never showed {what}")
+        status = self.js("document.querySelector('#status')?.textContent")
+        raise AssertionError(f"the page never showed {what} (its status line: {status!r})")
 
     def screenshot(self, path):
         import base64
@@ -97,3 +98,148 @@ class Browser:
     def close(self):
         self.proc.terminate()
         self.proc.wait(10)
+
+
+class Screen:
+    """`brelta-device screen` on a device root of its own."""
+
+    def __init__(self, bin_dir, root):
+        self.proc = subprocess.Popen([os.path.join(bin_dir, "brelta-device"), "screen", "--root", root],
+                                     stdout=subprocess.PIPE, text=True)
+        for line in self.proc.stdout:
+            if "?token=" in line:
+                self.url = line.strip()
+                break
+        else:
+            raise AssertionError("brelta-device screen printed no address")
+        self.host = self.url.split("/")[2]
+        self.token = self.url.split("token=")[1]
+
+    def request(self, method, path, body=None, headers=()):
+        connection = http.client.HTTPConnection(self.host, timeout=10)
+        headers = {"Content-Type": "application/json", **dict(headers)}
+        connection.request(method, path, body=body, headers=headers)
+        response = connection.getresponse()
+        return response.status, response.read().decode()
+
+    def stop(self):
+        self.proc.send_signal(signal.SIGTERM)
+        return self.proc.wait(10)
+
+
+def check_refusals(screen, root):
+    """Only the page of this server, with its token, gets anywhere; and only nine ids run."""
+    press = json.dumps({"id": IDS + "gateway"})
+    token = f"?token={screen.token}"
+    rows = [
+        # what, method, path, body, headers, status
+        ("no token", "GET", "/", None, {}, 403),
+        ("no token on a press", "POST", "/api/press", press, {}, 403),
+        ("a wrong token", "GET", "/events?token=" + "0" * 32, None, {}, 403),
+        ("a foreign origin", "POST", "/api/press" + token, press,
+         {"Origin": "http://example.com"}, 403),
+        ("a foreign host name", "GET", "/" + token, None, {"Host": "attacker.example"}, 403),
+        ("an id outside the nine", "POST", "/api/press" + token,
+         json.dumps({"id": IDS + "shell"}), {}, 400),
+        ("a form post", "POST", "/api/press" + token, press, {"Content-Type": "text/plain"}, 415),
+        ("a large body", "POST", "/api/setting" + token, "x" * 5000, {}, 413),
+    ]
+    got = [(what, screen.request(method, path, body, headers)[0])
+           for what, method, path, body, headers, _ in rows]
+    assert got == [(row[0], row[-1]) for row in rows], got
+    assert not os.path.exists(os.path.join(root, "log")), "a refused press ran the tool"
+
+
+def measure_latency(browser, root, writes=20):
+    """Milliseconds from a setting written (renamed into place) to its value on the page."""
+    browser.js("""window.shown = {};
+        new MutationObserver(() => {
+          for (const cell of document.querySelectorAll('#settings td:nth-child(3)'))
+            if (!(cell.textContent in window.shown)) window.shown[cell.textContent] = Date.now();
+        }).observe(document.querySelector('#settings'), {childList: true, subtree: true});""")
+    key = os.path.join(root, "settings", "latency")
+    written = {}
+    for i in range(writes):
+        value = f"probe-{i}"
+        with open(key + ".new", "w") as f:
+            f.write(f"string {value}\n")
+        written[value] = time.time() * 1000
+        os.rename(key + ".new", key)
+        browser.wait(f"window.shown['{value}']", value)
+        time.sleep(0.05)
+    shown = browser.js("window.shown")
+    return sorted(shown[v] - t for v, t in written.items())
+
+
+def main():
+    if not os.access(CHROMIUM, os.X_OK):
+        sys.exit(f"no browser at {CHROMIUM}: ./test installs Debian's chromium")
+    bin_dir = os.path.abspath(sys.argv[1])
+    shots = os.path.abspath(sys.argv[2] if len(sys.argv) > 2 else "screenshots")
+    os.makedirs(shots, exist_ok=True)
+    work = tempfile.mkdtemp(prefix="brelta-screen-")
+    root = os.path.join(work, "root")
+    os.mkdir(root)
+    screen = Screen(bin_dir, root)
+    browser = Browser(os.path.join(work, "profile"))
+    try:
+        check_refusals(screen, root)
+        browser.call("Page.navigate", session=True, url=screen.url)
+        browser.wait("document.querySelectorAll('#keys button').length === 9", "the remote")
+
+        # The remote starts a capture; its toast is pressed on the page.
+        browser.js(f"document.querySelector('[data-id=\"{IDS}tcpdumpstart\"]').click()")
+        toast = browser.wait("""(() => { const t = document.querySelector('.toast');
+            return t && [t.dataset.id, t.querySelector('.title').textContent,
+                         t.querySelector('button.default').textContent]; })()""", "the toast")
+        assert toast[1:] == ["TCP Dump tool", "OK"], toast
+        browser.wait("document.querySelector('#runs li').textContent.includes('exits in')",
+                     "the run's exit delay")
+        browser.screenshot(os.path.join(shots, "screen-toast.png"))
+        browser.js("document.querySelector('.toast button[data-button=\"1\"]').click()")
+        browser.wait("!document.querySelector('.toast')", "the toast leave")
+        with open(os.path.join(root, "notifications", "journal")) as f:
+            events = [json.loads(line) for line in f if '"event"' in line]
+        assert [(e["id"], e["event"]) for e in events] == [(int(toast[0]), 0)], events
+
+        # A fault script set on the page makes the gateway check fail: the red popup.
+        browser.js("""(() => { const f = document.querySelector('#fault-form');
+            f.function.value = 'connection_profile_check_default_gateway';
+            f.values.value = '-1'; f.requestSubmit(); })()""")
+        browser.wait("!!document.querySelector('#faults li')", "the fault script")
+        browser.js(f"document.querySelector('[data-id=\"{IDS}gateway\"]').click()")
+        popup = browser.wait("""(() => { const p = document.querySelector('#popup');
+            return !p.hidden && [p.querySelector('.alert-text').textContent,
+                                 getComputedStyle(p.querySelector('.alert-text')).color]; })()""",
+                             "the alert popup")
+        assert popup == ["NETWORK TEST : FAIL", "rgb(255, 0, 0)"], popup
+        browser.wait("document.querySelector('.alert-time').textContent.startsWith('closes in')",
+                     "the popup's count-down")
+        browser.screenshot(os.path.join(shots, "screen-popup.png"))
+
+        # A setting edited on the page is written to the store.
+        browser.js("""(() => { const f = document.querySelector('#setting-form');
+            f.key.value = 'db/menu_widget/language'; f.type.value = 'string';
+            f.value.value = 'de_DE.UTF-8'; f.requestSubmit(); })()""")
+        language = os.path.join(root, "settings", "db", "menu_widget", "language")
+        deadline = time.monotonic() + 10
+        while not os.path.exists(language) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        with open(language) as f:
+            assert f.read() == "string de_DE.UTF-8\n"
+
+        latencies = measure_latency(browser, root)
+        browser.wait("""[...document.querySelectorAll('#runs li')].map(li => li.textContent)
+            .every(text => text.endsWith('exited 0'))""", "both runs end", seconds=30)
+        print(f"written -> shown: median {statistics.median(latencies):.0f} ms, "
+              f"max {latencies[-1]:.0f} ms over {len(latencies)} writes")
+    finally:
+        browser.close()
+        status = screen.stop()
+    assert status == 0, f"brelta-device screen ended with {status}"
+    shutil.rmtree(work)
+    print(f"1 passed, 0 failed (screenshots in {shots})")
+
+
+if __name__ == "__main__":
+    main()
