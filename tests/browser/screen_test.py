@@ -230,7 +230,20 @@ def main():
 
         latencies = measure_latency(browser, root)
         browser.wait("""[...document.querySelectorAll('#runs li')].map(li => li.textContent)
-            .every(text => text.endsWith('exited 0'))""", "both runs end", seconds=30)
+            .every(text => text.endsWith('exited 0'))""", "the runs end", seconds=30)
+
+        # A reset removes every directory the screen watches; the next run's are watched anew.
+        subprocess.run([os.path.join(bin_dir, "brelta-device"), "reset", "--yes"], check=True,
+                       env={**os.environ, "BRELTA_DEVICE_ROOT": root}, stderr=subprocess.DEVNULL)
+        browser.wait("""!document.querySelector('#log .record, #settings tbody tr')""",
+                     "the log and the settings emptied")
+        browser.js(f"document.querySelector('[data-id=\"{IDS}wifilow\"]').click()")
+        browser.wait("""(() => { const run = document.querySelector('#runs li');
+            return run.textContent.startsWith('wifilow') && [...document.querySelectorAll(
+              '#log .record')].some(r => r.textContent.includes(' ' + run.dataset.pid + ' ')); })()""",
+                     "the records of a run after the reset")
+        browser.wait("document.querySelector('#runs li').textContent.endsWith('exited 0')",
+                     "the last run end", seconds=30)
         print(f"written -> shown: median {statistics.median(latencies):.0f} ms, "
               f"max {latencies[-1]:.0f} ms over {len(latencies)} writes")
     finally:
