@@ -6,10 +6,13 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
+
+#include "FileWatch.h"
 
 namespace brelta::screen {
 
-// Tells which parts of a device root changed, from the kernel's file-change notifications
+// Tells which parts of a device root changed, from the platform's file-change notifications
 // (no polling): the directories of the services are watched from the moment they exist, the
 // settings store's whole tree included, and again after a reset removed and a run made them.
 class RootWatch {
@@ -23,15 +26,15 @@ public:
         kLog = 1u << 5,       // log/
         kAll = (1u << 6) - 1,
     };
-    // Called on the main loop with the areas that changed; several changes read at once are
-    // reported together.
+    // Called on the main loop with the areas that changed; the changes that one turn of the
+    // loop read are reported together.
     using Callback = std::function<void(unsigned areas)>;
 
     RootWatch(std::string root, Callback changed);
     ~RootWatch();
     RootWatch(const RootWatch&) = delete;
     RootWatch& operator=(const RootWatch&) = delete;
-    // False when the kernel gives no watch of the root itself.
+    // False when the root itself cannot be watched.
     bool Start();
 
     // A hostile tree must not take every watch the user has.
@@ -39,18 +42,25 @@ public:
 
 private:
     struct Watched {
+        RootWatch* owner;
+        unsigned id;
         std::string path;
-        unsigned area;
+        unsigned area;  // 0: the root
     };
-    void WatchArea(const std::string& name);
+    // True when the directory is watched (now or already).
+    bool Watch(const std::string& dir, unsigned area);
     void WatchTree(const std::string& dir, unsigned area);
-    static gboolean OnEvents(gint fd, GIOCondition condition, gpointer self);
+    void OnEvents(Watched* watched, const std::vector<host::FileWatch::Event>& events);
+    static void OnEventsOf(const std::vector<host::FileWatch::Event>& events, void* watched);
+    static gboolean Report(gpointer self);
 
     std::string m_Root;
     Callback m_Changed;
-    int m_Fd = -1;
-    guint m_Source = 0;
-    std::map<int, Watched> m_Watches;
+    // Keyed by the path: one watch a directory. The nodes stay put, so each is its watch's
+    // user data.
+    std::map<std::string, Watched> m_Watches;
+    unsigned m_Pending = 0;
+    guint m_Report = 0;
 };
 
 }  // namespace brelta::screen
