@@ -1,5 +1,6 @@
 #include "ScreenActions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -7,7 +8,6 @@
 #include "Faults.h"
 #include "FileUtil.h"
 #include "NotificationInput.h"
-#include "NotificationScreen.h"
 #include "SettingsStore.h"
 #include "UsbDevices.h"
 
@@ -36,20 +36,20 @@ bool OneField(const std::string& text) {
 }
 }  // namespace
 
-Result ScreenActions::Toast(const json& request) {
+Result ScreenActions::Toast(const json& request, const json& toasts) {
     json id = request.value("id", json()), event = request.value("event", json());
     if (!id.is_number_integer() || !event.is_number_integer())
         return {kBad, "a press names a toast id and an event"};
     int number = event.get<int>();
     if (number != 0 && number != 1 && number != 100) return {kBad, "no such event"};
-    bool shown = false;
-    for (const host::NotificationScreen::Shown& toast : host::NotificationScreen::OnScreen()) {
-        if (toast.id != id.get<int>()) continue;
-        if (number != 100 && toast.record->Buttons().count(number + 1) == 0)
-            return {kBad, "the toast has no such button"};
-        shown = true;
-    }
-    if (!shown) return {kBad, "the toast is not on screen"};
+    auto shown = std::find_if(toasts.begin(), toasts.end(),
+                              [&id](const json& toast) { return toast["id"] == id; });
+    if (shown == toasts.end()) return {kBad, "the toast is not on screen"};
+    const json& buttons = (*shown)["buttons"];
+    if (number != 100 && std::none_of(buttons.begin(), buttons.end(), [number](const json& b) {
+            return b["button"] == number + 1;
+        }))
+        return {kBad, "the toast has no such button"};
     // Complete when it appears (renamed into place), so that the service takes it at once.
     std::string path = host::NotificationInput::Path(id.get<int>());
     errno = 0;

@@ -17,8 +17,9 @@ public:
                           // that failed
         std::string message;
     };
-    // {"id": N, "event": E}: E is 0 or 1 (a button) or 100 (hidden by the user).
-    static Result Toast(const nlohmann::json& request);
+    // {"id": N, "event": E}: E is 0 or 1 (a button) or 100 (hidden by the user), for one of
+    // the toasts on screen now (as ScreenState last saw them).
+    static Result Toast(const nlohmann::json& request, const nlohmann::json& toasts);
     // {"key": K, "type": "int"|"bool"|"double"|"string", "value": V}
     static Result Setting(const nlohmann::json& request);
     // {"attach": PATH, "product": P} or {"detach": PATH}

@@ -82,9 +82,12 @@ int ScreenCommand::Run(const std::vector<std::string>& args) {
                          "brelta-device: note: listening on %s: whoever reaches it with the "
                          "token runs the tool on this root\n",
                          options.listen.c_str());
-        Print("Serving the emulated TV of " + host::DeviceRoot::Path() +
-              "\nOpen this address in a browser (its token is good until the server ends):\n" +
-              "    " + server.Url() + "\n");
+        std::printf(
+            "Serving the emulated TV of %s\n"
+            "Open this address in a browser (its token is good until the server ends):\n"
+            "    %s\n",
+            host::DeviceRoot::Path().c_str(), server.Url().c_str());
+        // Whoever started it may be reading the address from a pipe.
         std::fflush(stdout);
         guint interrupt = g_unix_signal_add(SIGINT, Quit, loop);
         guint terminate = g_unix_signal_add(SIGTERM, Quit, loop);

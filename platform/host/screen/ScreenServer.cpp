@@ -278,7 +278,7 @@ void ScreenServer::Act(SoupServerMessage* msg, const std::string& path) {
         else
             result = {SOUP_STATUS_OK, "started pid " + std::to_string(pid)};
     } else if (path == "/api/toast") {
-        result = ScreenActions::Toast(request);
+        result = ScreenActions::Toast(request, m_State->ShownToasts());
     } else if (path == "/api/setting") {
         result = ScreenActions::Setting(request);
     } else if (path == "/api/usb") {

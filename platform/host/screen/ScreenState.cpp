@@ -12,7 +12,6 @@
 #include "Faults.h"
 #include "FileUtil.h"
 #include "JsonJournal.h"
-#include "LogCommand.h"
 #include "LogWriter.h"
 #include "Markup.h"
 #include "NotificationScreen.h"
@@ -27,6 +26,7 @@ namespace {
 constexpr int kMainBuffer = 0;
 constexpr int kSystemBuffer = 2;
 constexpr int kMaxDepth = 8;
+constexpr size_t kStampLength = 24;
 constexpr size_t kMaxExitWatches = 64;
 constexpr const char* kAlertApp = "org.tizen.alert-syspopup";
 
@@ -147,6 +147,7 @@ json ScreenState::Toasts() {
         AddAge(&toast, posted != m_PostedAt.end() ? posted->second : now, now);
         toasts.push_back(std::move(toast));
     }
+    m_Toasts = toasts;
     return toasts;
 }
 
@@ -243,8 +244,15 @@ json ScreenState::ReadLog() {
     LineTail::Lines main = m_MainLog.Read(), system = m_SystemLog.Read();
     bool restarted = main.restarted || system.restarted;
     if (restarted) m_LogRecords.clear();
+    // One sequence by time stamp ("2026-12-05T13:46:45.123Z" sorts as text); each buffer's
+    // own order stays.
+    std::vector<std::string> lines = std::move(main.lines);
+    lines.insert(lines.end(), system.lines.begin(), system.lines.end());
+    std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+        return a.compare(0, kStampLength, b, 0, kStampLength) < 0;
+    });
     json records = json::array();
-    for (std::string& record : cli::LogCommand::Merge({main.lines, system.lines})) {
+    for (std::string& record : lines) {
         m_LogRecords.push_back(record);
         if (m_LogRecords.size() > kLogBacklog) m_LogRecords.pop_front();
         records.push_back(std::move(record));

@@ -34,6 +34,8 @@ public:
     void Refresh(unsigned areas);
     // Every part and the latest log records, for a page that has just connected.
     std::vector<Event> Snapshot();
+    // The toasts as the page was last told, with their buttons: what a press may act on.
+    const nlohmann::json& ShownToasts() const { return m_Toasts; }
 
     // JSON text that never fails on bytes that are not UTF-8 (a record keeps the bytes the
     // tool wrote; the page shows a replacement character for them).
@@ -70,6 +72,7 @@ private:
     LineTail m_MainLog;
     LineTail m_SystemLog;
     std::map<int, gint64> m_PostedAt;
+    nlohmann::json m_Toasts = nlohmann::json::array();
     std::deque<Arrived> m_Launches;
     std::deque<std::string> m_LogRecords;
     // pidfd of each process whose toasts are on screen -> its source: a toast leaves the
