@@ -18,6 +18,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 CHROMIUM = os.environ.get("CHROMIUM", "/usr/bin/chromium")
@@ -150,13 +151,28 @@ def check_refusals(screen, root):
     assert not os.path.exists(os.path.join(root, "log")), "a refused press ran the tool"
 
 
-def measure_latency(browser, root, writes=20):
-    """Milliseconds from a setting written (renamed into place) to its value on the page."""
+def measure_latency(browser, screen, root, writes=20):
+    """Milliseconds from a setting written (renamed into place) to its value on the page, and
+    to its event from the server (read here, without the browser)."""
     browser.js("""window.shown = {};
         new MutationObserver(() => {
           for (const cell of document.querySelectorAll('#settings td:nth-child(3)'))
             if (!(cell.textContent in window.shown)) window.shown[cell.textContent] = Date.now();
         }).observe(document.querySelector('#settings'), {childList: true, subtree: true});""")
+    stream = http.client.HTTPConnection(screen.host, timeout=30)
+    stream.request("GET", f"/events?token={screen.token}")
+    events = stream.getresponse()
+    sent = {}
+
+    def read_events():
+        while len(sent) < writes and (chunk := events.read1(1 << 16)):
+            now = time.time() * 1000
+            for i in range(writes):
+                if f'"probe-{i}"'.encode() in chunk:
+                    sent.setdefault(f"probe-{i}", now)
+
+    reader = threading.Thread(target=read_events, daemon=True)
+    reader.start()
     key = os.path.join(root, "settings", "latency")
     written = {}
     for i in range(writes):
@@ -167,8 +183,10 @@ def measure_latency(browser, root, writes=20):
         os.rename(key + ".new", key)
         browser.wait(f"window.shown['{value}']", value)
         time.sleep(0.05)
+    reader.join(10)
+    stream.close()
     shown = browser.js("window.shown")
-    return sorted(shown[v] - t for v, t in written.items())
+    return [sorted(seen[v] - t for v, t in written.items()) for seen in (shown, sent)]
 
 
 def main():
@@ -185,7 +203,11 @@ def main():
     try:
         check_refusals(screen, root)
         browser.call("Page.navigate", session=True, url=screen.url)
-        browser.wait("document.querySelectorAll('#keys button').length === 9", "the remote")
+        browser.wait("document.querySelectorAll('#keys button').length", "the remote")
+        keys = browser.js("[...document.querySelectorAll('#keys button')].map(b => b.dataset.id)")
+        with open(os.path.join(os.path.dirname(__file__), "..", "command-ids")) as f:
+            table = [line.split()[0] for line in f if line.strip() and not line.startswith("#")]
+        assert sorted(keys) == sorted(table), keys
 
         # The remote starts a capture; its toast is pressed on the page.
         browser.js(f"document.querySelector('[data-id=\"{IDS}tcpdumpstart\"]').click()")
@@ -228,7 +250,7 @@ def main():
         with open(language) as f:
             assert f.read() == "string de_DE.UTF-8\n"
 
-        latencies = measure_latency(browser, root)
+        on_page, from_server = measure_latency(browser, screen, root)
         browser.wait("""[...document.querySelectorAll('#runs li')].map(li => li.textContent)
             .every(text => text.endsWith('exited 0'))""", "the runs end", seconds=30)
 
@@ -244,8 +266,9 @@ def main():
                      "the records of a run after the reset")
         browser.wait("document.querySelector('#runs li').textContent.endsWith('exited 0')",
                      "the last run end", seconds=30)
-        print(f"written -> shown: median {statistics.median(latencies):.0f} ms, "
-              f"max {latencies[-1]:.0f} ms over {len(latencies)} writes")
+        for what, figures in (("shown on the page", on_page), ("sent by the server", from_server)):
+            print(f"written -> {what}: median {statistics.median(figures):.0f} ms, "
+                  f"max {figures[-1]:.0f} ms over {len(figures)} writes")
     finally:
         browser.close()
         status = screen.stop()

@@ -84,6 +84,13 @@ bool ScreenServer::Start(std::string* error) {
         *error = "'" + m_Options.listen + "' is not an IP address";
         return false;
     }
+    if (g_inet_address_get_is_any(address)) {
+        // Every interface has names of its own, which the Host check could not tell from a
+        // foreign page's.
+        g_object_unref(address);
+        *error = "listen on the address of one interface, not on all of them";
+        return false;
+    }
     GSocketAddress* socket = g_inet_socket_address_new(address, m_Options.port);
     g_object_unref(address);
     m_Server = soup_server_new("server-header", "brelta-device-screen", nullptr);
