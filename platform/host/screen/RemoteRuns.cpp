@@ -82,14 +82,14 @@ void RemoteRuns::OnExit(GPid pid, gint wait_status, gpointer self) {
     runs->m_Changed();
 }
 
-nlohmann::json RemoteRuns::ToJson() const {
+nlohmann::ordered_json RemoteRuns::ToJson() const {
     gint64 now = g_get_monotonic_time();
-    nlohmann::json runs = nlohmann::json::array();
+    nlohmann::ordered_json runs = nlohmann::ordered_json::array();
     for (const Run& run : m_Runs)
         runs.push_back({{"pid", run.pid},
                         {"id", run.id},
                         {"age_ms", (now - run.started) / 1000},
-                        {"status", run.ended ? nlohmann::json(run.status) : nullptr}});
+                        {"status", run.ended ? nlohmann::ordered_json(run.status) : nullptr}});
     return runs;
 }
 

@@ -29,7 +29,7 @@ public:
     // Starts a run of a known id; false with *error set when it could not start.
     bool Start(const std::string& id, long* pid, std::string* error);
     // The latest runs, oldest first: {"pid","id","age_ms","status"}, status null while running.
-    nlohmann::json ToJson() const;
+    nlohmann::ordered_json ToJson() const;
 
     // Presses faster than the runs end must not fill the machine with processes.
     static constexpr size_t kMaxRunning = 8;

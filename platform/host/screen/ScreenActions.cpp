@@ -13,7 +13,7 @@
 
 namespace brelta::screen {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 using Result = ScreenActions::Result;
 
 namespace {

@@ -19,13 +19,14 @@ public:
     };
     // {"id": N, "event": E}: E is 0 or 1 (a button) or 100 (hidden by the user), for one of
     // the toasts on screen now (as ScreenState last saw them).
-    static Result Toast(const nlohmann::json& request, const nlohmann::json& toasts);
+    static Result Toast(const nlohmann::ordered_json& request,
+                        const nlohmann::ordered_json& toasts);
     // {"key": K, "type": "int"|"bool"|"double"|"string", "value": V}
-    static Result Setting(const nlohmann::json& request);
+    static Result Setting(const nlohmann::ordered_json& request);
     // {"attach": PATH, "product": P} or {"detach": PATH}
-    static Result Usb(const nlohmann::json& request);
+    static Result Usb(const nlohmann::ordered_json& request);
     // {"function": F, "values": [N, ...]} sets a script; {"function": F} without values clears it.
-    static Result Fault(const nlohmann::json& request);
+    static Result Fault(const nlohmann::ordered_json& request);
 };
 
 }  // namespace brelta::screen

@@ -12,7 +12,7 @@ extern "C" GResource* brelta_screen_get_resource(void);
 
 namespace brelta::screen {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 namespace {
 constexpr const char* kResourcePrefix = "/brelta/screen";

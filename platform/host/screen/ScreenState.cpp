@@ -20,7 +20,7 @@
 
 namespace brelta::screen {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 namespace {
 constexpr int kMainBuffer = 0;

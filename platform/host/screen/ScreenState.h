@@ -35,14 +35,14 @@ public:
     // Every part and the latest log records, for a page that has just connected.
     std::vector<Event> Snapshot();
     // The toasts as the page was last told, with their buttons: what a press may act on.
-    const nlohmann::json& ShownToasts() const { return m_Toasts; }
+    const nlohmann::ordered_json& ShownToasts() const { return m_Toasts; }
 
     // JSON text that never fails on bytes that are not UTF-8 (a record keeps the bytes the
     // tool wrote; the page shows a replacement character for them).
-    static std::string Text(const nlohmann::json& value);
+    static std::string Text(const nlohmann::ordered_json& value);
     // A journal line as a JSON object, or null for a line that is not one (garbled, or nested
     // deeper than any journal line is).
-    static nlohmann::json ParseLine(const std::string& line);
+    static nlohmann::ordered_json ParseLine(const std::string& line);
 
     static constexpr size_t kLogBacklog = 1000;
     static constexpr size_t kLaunchBacklog = 200;
@@ -50,21 +50,21 @@ public:
 
 private:
     struct Arrived {
-        nlohmann::json value;
+        nlohmann::ordered_json value;
         gint64 at;  // monotonic microseconds; 0: already there when the screen started
     };
 
-    nlohmann::json Toasts();
-    nlohmann::json Launches() const;
-    static nlohmann::json Settings();
-    static nlohmann::json Usb();
-    static nlohmann::json Faults();
+    nlohmann::ordered_json Toasts();
+    nlohmann::ordered_json Launches() const;
+    static nlohmann::ordered_json Settings();
+    static nlohmann::ordered_json Usb();
+    static nlohmann::ordered_json Faults();
     void ReadPosts();
     void ReadLaunches(bool startup);
-    nlohmann::json ReadLog();
+    nlohmann::ordered_json ReadLog();
     void WatchExit(long pid);
     static gboolean OnProcessExit(gint fd, GIOCondition condition, gpointer self);
-    static void AddAge(nlohmann::json* value, gint64 at, gint64 now);
+    static void AddAge(nlohmann::ordered_json* value, gint64 at, gint64 now);
 
     Broadcast m_Broadcast;
     LineTail m_Posts;
@@ -72,7 +72,7 @@ private:
     LineTail m_MainLog;
     LineTail m_SystemLog;
     std::map<int, gint64> m_PostedAt;
-    nlohmann::json m_Toasts = nlohmann::json::array();
+    nlohmann::ordered_json m_Toasts = nlohmann::ordered_json::array();
     std::deque<Arrived> m_Launches;
     std::deque<std::string> m_LogRecords;
     // pidfd of each process whose toasts are on screen -> its source: a toast leaves the
