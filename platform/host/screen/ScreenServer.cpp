@@ -2,6 +2,7 @@
 
 #include <sys/random.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "DeviceRoot.h"
@@ -264,7 +265,11 @@ void ScreenServer::Send(SoupServerMessage* client, const ScreenState::Event& eve
 }
 
 void ScreenServer::Broadcast(const ScreenState::Event& event) {
-    for (SoupServerMessage* client : m_Clients) Send(client, event);
+    // A copy: a client whose connection turns out closed leaves the list while it is sent to.
+    std::vector<SoupServerMessage*> clients = m_Clients;
+    for (SoupServerMessage* client : clients)
+        if (std::find(m_Clients.begin(), m_Clients.end(), client) != m_Clients.end())
+            Send(client, event);
 }
 
 void ScreenServer::Act(SoupServerMessage* msg, const std::string& path) {
