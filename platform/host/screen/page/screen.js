@@ -13,7 +13,7 @@ const PAGES = {
 const ALERT_APP = 'org.tizen.alert-syspopup';
 const MAX_LOG_ROWS = 2000;
 
-const state = { toasts: [], launches: [], runs: [], log: [], closedAt: -Infinity };
+const state = { toasts: [], launches: [], runs: [], log: [], closedAt: -Infinity, pid: null };
 
 function el(tag, props = {}, ...children) {
   const node = document.createElement(tag);
@@ -183,7 +183,8 @@ function runState(run) {
 
 function drawRuns() {
   $('#runs').replaceChildren(...state.runs.slice().reverse().map((run) => el('li',
-    { 'data-pid': run.pid },
+    { 'data-pid': run.pid, class: run.pid === state.pid ? 'chosen' : '',
+      title: 'show only its records', onclick: () => showRun(run.pid) },
     el('b', {}, run.id.replace('brelta.keycombination.', '')), ` pid ${run.pid}: `, runState(run))));
 }
 
@@ -210,7 +211,7 @@ function addRecords(lines, restarted) {
       tags.add(record.tag);
       $('#tag').append(el('option', { value: record.tag }, record.tag));
     }
-    rows.push(el('div', { class: 'record', 'data-tag': record.tag },
+    rows.push(el('div', { class: 'record', 'data-tag': record.tag, 'data-pid': record.pid },
       el('span', { class: 'dim' }, record.time.slice(11, 23)), ` ${record.pid} `,
       el('span', { class: 'tag' }, record.tag), ` ${record.message}`));
   }
@@ -221,9 +222,19 @@ function addRecords(lines, restarted) {
   filterLog();
 }
 
+// A run of the remote, clicked: the log shows its records alone, until it is clicked again.
+function showRun(pid) {
+  state.pid = state.pid === pid ? null : pid;
+  drawRuns();
+  filterLog();
+}
+
 function filterLog() {
   const tag = $('#tag').value;
-  for (const row of $('#log').children) row.hidden = tag !== '' && row.dataset.tag !== tag;
+  const pid = state.pid === null ? null : String(state.pid);
+  for (const row of $('#log').children) {
+    row.hidden = (tag !== '' && row.dataset.tag !== tag) || (pid !== null && row.dataset.pid !== pid);
+  }
   if ($('#follow').checked) $('#log').scrollTop = $('#log').scrollHeight;
 }
 
