@@ -9,6 +9,7 @@ to show on the page.
 
 usage: screen_test.py BIN_DIR [SCREENSHOT_DIR]
 """
+import base64
 import http.client
 import json
 import os
@@ -91,7 +92,6 @@ class Browser:
         raise AssertionError(f"the page never showed {what} (its status line: {status!r})")
 
     def screenshot(self, path):
-        import base64
         data = self.call("Page.captureScreenshot", session=True, format="png")["data"]
         with open(path, "wb") as f:
             f.write(base64.b64decode(data))
@@ -108,8 +108,9 @@ class Screen:
     """`brelta-device screen` on a device root of its own."""
 
     def __init__(self, bin_dir, root):
-        self.proc = subprocess.Popen([os.path.join(bin_dir, "brelta-device"), "screen", "--root", root],
-                                     stdout=subprocess.PIPE, text=True)
+        self.proc = subprocess.Popen(
+            [os.path.join(bin_dir, "brelta-device"), "screen", "--root", root],
+            stdout=subprocess.PIPE, text=True)
         for line in self.proc.stdout:
             if "?token=" in line:
                 self.url = line.strip()
@@ -269,7 +270,7 @@ def main():
         browser.js(f"document.querySelector('[data-id=\"{IDS}wifilow\"]').click()")
         browser.wait("""(() => { const run = document.querySelector('#runs li');
             return run.textContent.startsWith('wifilow') && [...document.querySelectorAll(
-              '#log .record')].some(r => r.textContent.includes(' ' + run.dataset.pid + ' ')); })()""",
+              '#log .record')].some(r => r.dataset.pid === run.dataset.pid); })()""",
                      "the records of a run after the reset")
         browser.wait("document.querySelector('#runs li').textContent.endsWith('exited 0')",
                      "the last run end", seconds=30)
