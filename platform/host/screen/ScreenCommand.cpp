@@ -38,6 +38,18 @@ const char* ScreenCommand::Usage() const {
            "                                127.0.0.1 (or ADDRESS), until ^C\n";
 }
 
+const char* ScreenCommand::Details() const {
+    return "Options:\n"
+           "  --port N            the port; default: any free one\n"
+           "  --listen ADDRESS    the address of one interface instead of 127.0.0.1\n"
+           "  --root DIR          the device root\n"
+           "\n"
+           "Prints the address to open, with a one-time token, and serves the page until\n"
+           "^C: the TV's toasts, popups and application pages, a remote that runs the tool\n"
+           "with one of the nine ids, and the log, settings, USB devices, fault scripts and\n"
+           "launches of the root, live.\n";
+}
+
 int ScreenCommand::Run(const std::vector<std::string>& args) {
     screen::ScreenServer::Options options;
     options.tool = ToolBesideUs();

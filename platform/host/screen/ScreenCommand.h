@@ -10,6 +10,7 @@ class ScreenCommand : public CommandGroup {
 public:
     const char* Name() const override { return "screen"; }
     const char* Usage() const override;
+    const char* Details() const override;
     int Run(const std::vector<std::string>& args) override;
 };
 

@@ -12,6 +12,7 @@
 #include "Faults.h"
 #include "FileUtil.h"
 #include "JsonJournal.h"
+#include "JsonJournalReader.h"
 #include "LogWriter.h"
 #include "Markup.h"
 #include "NotificationScreen.h"
@@ -25,7 +26,6 @@ using json = nlohmann::ordered_json;
 namespace {
 constexpr int kMainBuffer = 0;
 constexpr int kSystemBuffer = 2;
-constexpr int kMaxDepth = 8;
 constexpr size_t kStampLength = 24;
 constexpr size_t kMaxExitWatches = 64;
 constexpr const char* kAlertApp = "org.tizen.alert-syspopup";
@@ -81,27 +81,8 @@ std::string ScreenState::Text(const json& value) {
 }
 
 json ScreenState::ParseLine(const std::string& line) {
-    // Deep nesting costs the parser and the destructor a stack frame a level: a hostile line
-    // of brackets is no journal line, so it is not parsed at all.
-    int depth = 0;
-    bool in_string = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (in_string) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                in_string = false;
-        } else if (c == '"') {
-            in_string = true;
-        } else if (c == '{' || c == '[') {
-            if (++depth > kMaxDepth) return nullptr;
-        } else if (c == '}' || c == ']') {
-            --depth;
-        }
-    }
-    json value = json::parse(line, nullptr, false);
-    return value.is_object() ? value : json(nullptr);
+    std::optional<json> value = host::JsonJournalReader::Parse(line);
+    return value ? std::move(*value) : json(nullptr);
 }
 
 void ScreenState::AddAge(json* value, gint64 at, gint64 now) {
@@ -123,7 +104,12 @@ json ScreenState::Toasts() {
     ReadPosts();
     gint64 now = g_get_monotonic_time();
     json toasts = json::array();
-    for (const host::NotificationScreen::Shown& shown : host::NotificationScreen::OnScreen()) {
+    std::vector<host::NotificationScreen::Shown> on_screen;
+    host::JsonJournalReader::Skipped skipped;
+    std::string error;
+    // A journal that cannot be read shows no toast, as a TV whose service is down.
+    host::NotificationScreen::Read(&on_screen, &skipped, &error);
+    for (const host::NotificationScreen::Shown& shown : on_screen) {
         if (!ProcessLives(shown.pid)) continue;
         WatchExit(shown.pid);
         const host::NotificationRecord& record = *shown.record;

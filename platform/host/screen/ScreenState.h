@@ -40,8 +40,8 @@ public:
     // JSON text that never fails on bytes that are not UTF-8 (a record keeps the bytes the
     // tool wrote; the page shows a replacement character for them).
     static std::string Text(const nlohmann::ordered_json& value);
-    // A journal line as a JSON object, or null for a line that is not one (garbled, or nested
-    // deeper than any journal line is).
+    // A journal line (or a request) as a JSON object, or null for one that is not (garbled,
+    // or nested deeper than any journal line is).
     static nlohmann::ordered_json ParseLine(const std::string& line);
 
     static constexpr size_t kLogBacklog = 1000;
