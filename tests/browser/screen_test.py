@@ -159,6 +159,35 @@ def check_refusals(screen, root):
     assert not os.path.exists(os.path.join(root, "log")), "a refused press ran the tool"
 
 
+def check_hostile_root(bin_dir, work):
+    """A root of traps: FIFOs where the log and the launch journal belong, a 3 GiB log, links
+    in the settings tree back to / and to itself. The screen still starts and streams."""
+    root = os.path.join(work, "hostile")
+    for path in ("log", "apps", "settings/a"):
+        os.makedirs(os.path.join(root, path))
+    os.mkfifo(os.path.join(root, "log", "main"))
+    os.mkfifo(os.path.join(root, "apps", "launches"))
+    record = "2026-12-05T13:46:45.123Z 42 I/TAG: the last record"
+    with open(os.path.join(root, "log", "system"), "w") as f:
+        f.truncate(3 << 30)
+        f.seek(3 << 30)
+        f.write(f"\n{record}\n")
+    os.symlink("/", os.path.join(root, "settings", "a", "slash"))
+    os.symlink("..", os.path.join(root, "settings", "a", "up"))
+    screen = Screen(bin_dir, root)
+    try:
+        stream = http.client.HTTPConnection(screen.host, timeout=10)
+        stream.request("GET", f"/events?token={screen.token}")
+        events = stream.getresponse()
+        text = b""
+        while b"event: log" not in text and (chunk := events.read1(1 << 16)):
+            text += chunk
+        stream.close()
+        assert record.encode() in text, text[-300:]
+    finally:
+        assert screen.stop() == 0
+
+
 def measure_latency(browser, screen, root, writes=20):
     """Milliseconds from a setting written (renamed into place) to its value on the page, and
     to its event from the server (read here, without the browser)."""
@@ -210,6 +239,7 @@ def main():
     browser = Browser(os.path.join(work, "profile"))
     try:
         check_refusals(screen, root)
+        check_hostile_root(bin_dir, work)
         browser.call("Page.navigate", session=True, url=screen.url)
         browser.wait("document.querySelectorAll('#keys button').length", "the remote")
         keys = browser.js("[...document.querySelectorAll('#keys button')].map(b => b.dataset.id)")
