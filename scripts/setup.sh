@@ -6,11 +6,11 @@ set -euo pipefail
 BRELTA_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Building and running the tool and brelta-device: all that ./run installs.
 BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
-    libboost-filesystem-dev)
-# ./test: the test libraries, the case runner and what cases call, and clang for the
-# sanitizer build, which is instrumented for libFuzzer too.
+    libboost-filesystem-dev libsoup-3.0-dev)
+# ./test: the test libraries, the case runner and what cases call, Chromium for the browser
+# test, and clang for the sanitizer build, which is instrumented for libFuzzer too.
 BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 dbus-daemon libglib2.0-bin clang-format
-    clang libclang-rt-14-dev iproute2 util-linux)
+    clang libclang-rt-14-dev iproute2 util-linux chromium)
 # The build of ./test's sanitizer suite and of scripts/fuzz.
 BRELTA_ASAN_OPTIONS=(-DBRELTA_SANITIZE=ON -DBRELTA_FUZZ=ON -DBRELTA_WERROR=ON
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)

@@ -13,6 +13,9 @@
 #include "LogCommand.h"
 #include "Output.h"
 #include "ResetCommand.h"
+#ifdef BRELTA_SCREEN
+#include "ScreenCommand.h"
+#endif
 #include "SettingsCommand.h"
 #include "ToastCommand.h"
 #include "UsbCommand.h"
@@ -44,6 +47,9 @@ DeviceCli::DeviceCli() {
     m_Groups.emplace_back(new LogCommand());
     m_Groups.emplace_back(new LaunchesCommand());
     m_Groups.emplace_back(new ResetCommand());
+#ifdef BRELTA_SCREEN
+    m_Groups.emplace_back(new ScreenCommand());
+#endif
 }
 
 std::string DeviceCli::Help() const {

@@ -29,11 +29,11 @@ _brelta_device() {
         return
         ;;
     -p | --priority) words='verbose debug info warning error fatal' ;;
-    -n | --lines | --since | -t | --tag) return ;;
+    -n | --lines | --since | -t | --tag | --port | --listen) return ;;
     esac
     if [ -z "$words" ]; then
         case $command/$sub in
-        /) words='root settings usb toast fault log launches reset help --root --help --version' ;;
+        /) words='root settings usb toast fault log launches reset screen help --root --help --version' ;;
         settings/) words='get set unset list dump load watch' ;;
         settings/get | settings/unset | settings/watch | settings/list | settings/set)
             if [ "$sub" = set ] && [ "$operands" -eq 1 ]; then
@@ -63,6 +63,7 @@ _brelta_device() {
         log/) words='main radio system apps -f --follow -n --lines --since -p --priority -t --tag --json' ;;
         launches/) words='-f --follow --json' ;;
         reset/) words='--yes' ;;
+        screen/) words='--port --listen --root' ;;
         esac
     fi
     mapfile -t COMPREPLY < <(compgen -W "$words" -- "$cur")
