@@ -1,26 +1,10 @@
-// A fork that fails, which only a test inside the process can bring about: the unit-test
-// program defines fork itself, and the tool's call finds that definition first.
-#include <dlfcn.h>
-#include <errno.h>
+// A fork that fails, which only a test inside the process can bring about.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "CMDTPopup.h"
 #include "CTaskManager.h"
 #include "HostFixture.h"
-
-namespace {
-bool g_failFork = false;
-}  // namespace
-
-extern "C" pid_t fork(void) noexcept {
-    if (g_failFork) {
-        errno = EAGAIN;  // as when the process limit is reached
-        return -1;
-    }
-    static auto real = reinterpret_cast<pid_t (*)(void)>(dlsym(RTLD_NEXT, "fork"));
-    return real();
-}
+#include "SystemCallHooks.h"
 
 namespace {
 
@@ -30,9 +14,9 @@ using CMDTPopupTest = brelta::test::HostFixture;
 // the failure for the child's side and runs it itself.
 TEST_F(CMDTPopupTest, AFailedForkStartsNothingAndReportsNothing) {
     CTaskManager manager(nullptr);
-    g_failFork = true;
+    brelta::test::hooks::FailForks(1);
     CMDTPopup(manager).Execute("brelta.keycombination.mdt", "");
-    g_failFork = false;
+    brelta::test::hooks::Reset();
     EXPECT_EQ(Records("system"),
               (std::vector<std::string>{"CMDTPopup.cpp: CMDTPopup >",
                                         "CMDTPopup.cpp: Execute > +++++  Inside launchNS MDT",
