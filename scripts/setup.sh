@@ -8,6 +8,10 @@ BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libjson-glib-dev nlohm
     libboost-filesystem-dev libgtest-dev libgmock-dev dbus-daemon clang-format tmux)
 # scripts/fuzz builds with clang and links its libFuzzer runtime.
 BRELTA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# scripts/compilers builds with the older compilers of a TV's toolchain.
+BRELTA_COMPILER_PACKAGES=(g++-11 clang-13)
+# scripts/armhf cross-builds for 32-bit ARM and runs the result under user emulation.
+BRELTA_ARMHF_PACKAGES=(g++-11-arm-linux-gnueabihf qemu-user-static mmdebstrap)
 # scripts/coverage reports with gcovr.
 BRELTA_COVERAGE_PACKAGES=(gcovr)
 

@@ -29,7 +29,7 @@ constexpr std::size_t BaseNameOffset(const char* path) {
 /* As a template argument the offset is a constant expression: the path is scanned once, by
  * the compiler, not at every record. */
 #define BRELTA_FILE_NAME \
-    (__FILE__ + std::integral_constant<std::size_t, ::brelta::BaseNameOffset(__FILE__)>::value)
+    (&__FILE__[std::integral_constant<std::size_t, ::brelta::BaseNameOffset(__FILE__)>::value])
 #else
 #include <string.h>
 /* C has no constexpr; compilers fold strrchr of a literal when they optimise, and the leading
