@@ -5,9 +5,14 @@ set -euo pipefail
 
 BRELTA_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libjson-glib-dev nlohmann-json3-dev
-    libboost-filesystem-dev libgtest-dev libgmock-dev dbus-daemon clang-format tmux)
-# scripts/fuzz builds with clang and links its libFuzzer runtime.
-BRELTA_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+    libboost-filesystem-dev)
+# ./test: the test libraries, the case runner and what cases call, and clang for the
+# sanitizer build, which is instrumented for libFuzzer too.
+BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 dbus-daemon libglib2.0-bin clang-format
+    clang libclang-rt-14-dev iproute2 util-linux dpkg-dev)
+# The build of ./test's sanitizer suite and of scripts/fuzz.
+BRELTA_ASAN_OPTIONS=(-DBRELTA_SANITIZE=ON -DBRELTA_FUZZ=ON -DBRELTA_WERROR=ON
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
 # scripts/compilers builds with the older compilers of a TV's toolchain.
 BRELTA_COMPILER_PACKAGES=(g++-11 clang-13)
 # scripts/armhf cross-builds for 32-bit ARM and runs the result under user emulation.
