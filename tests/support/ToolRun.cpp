@@ -36,6 +36,21 @@ std::string TempFile(const char* what) {
     return name.data();
 }
 
+// The programs of a cross build run here through the emulator that the build names
+// (CMAKE_CROSSCOMPILING_EMULATOR, compiled in): the kernel has no binfmt_misc entry for them.
+// Host programs (/bin/sh) run as they are.
+std::vector<std::string> EmulatorOf(const std::string& program) {
+    std::vector<std::string> words;
+#ifdef BRELTA_EMULATOR
+    if (program.rfind(BRELTA_HELPER_DIR "/", 0) != 0) return words;
+    std::istringstream in(BRELTA_EMULATOR);
+    for (std::string word; in >> word;) words.push_back(word);
+#else
+    (void)program;
+#endif
+    return words;
+}
+
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -105,8 +120,10 @@ pid_t ToolRun::Start(const std::vector<std::string>& args) {
     }
     for (const auto& kv : m_Set) env.push_back(kv.first + "=" + kv.second);
 
-    std::vector<std::string> argv;
-    if (!m_NoArgv0) {
+    std::vector<std::string> argv = EmulatorOf(m_Program);
+    std::string executable = argv.empty() ? m_Program : argv[0];
+    // An emulator is told the program in its arguments, so no empty vector reaches it.
+    if (!m_NoArgv0 || !argv.empty()) {
         argv.push_back(m_Program);
         argv.insert(argv.end(), args.begin(), args.end());
     }
@@ -130,7 +147,7 @@ pid_t ToolRun::Start(const std::vector<std::string>& args) {
         dup2(err, 2);
         if (m_AsUser && (setgroups(0, nullptr) != 0 || setgid(m_Gid) != 0 || setuid(m_Uid) != 0))
             _exit(126);
-        execve(m_Program.c_str(), argvp.data(), envp.data());
+        execve(executable.c_str(), argvp.data(), envp.data());
         _exit(127);
     }
     setpgid(m_Pid, m_Pid);
