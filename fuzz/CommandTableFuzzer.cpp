@@ -1,11 +1,13 @@
-// The command table: any bytes as a command id give either no task or the task of a table
-// row, always leave an exit delay of 5 or 120 seconds, and the task manager's Init/Destroy
-// leave nothing scheduled behind.
+// The command table: any bytes as a command id give a task exactly when they are an id of
+// the table, with that id's exit delay (5 seconds otherwise), and the task manager's
+// Init/Destroy leave nothing scheduled behind.
 #include <unistd.h>
 
 #include <glib.h>
 
 #include <cstdint>
+#include <fstream>
+#include <map>
 #include <string>
 
 #include "CTaskManager.h"
@@ -15,22 +17,8 @@
 using brelta::fuzz::Check;
 
 namespace {
-const char kMdt[] = "brelta.keycombination.mdt";
-
-bool InTable(const std::string& id) {
-    static const char* const kIds[] = {"brelta.keycombination.tcpdumpstop",
-                                       "brelta.keycombination.tcpdumpstart",
-                                       "brelta.keycombination.gateway",
-                                       "brelta.keycombination.ndf",
-                                       "brelta.keycombination.rse",
-                                       "brelta.keycombination.wifilow",
-                                       "brelta.keycombination.nwerrorpopup",
-                                       "brelta.keycombination.WiFiList",
-                                       kMdt};
-    for (const char* known : kIds)
-        if (id == known) return true;
-    return false;
-}
+// Exit delay of each id of the command table that the tests share (tests/command-ids).
+std::map<std::string, int> g_table;
 
 GMainLoop* g_loop = nullptr;
 std::string g_logPath;
@@ -39,6 +27,15 @@ std::string g_logPath;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_logPath = brelta::fuzz::UseTemporaryDeviceRoot() + "/log/system";
     g_loop = g_main_loop_new(nullptr, FALSE);
+    std::ifstream table(BRELTA_COMMAND_IDS);
+    for (std::string id; table >> id;) {
+        if (id[0] == '#') {
+            std::getline(table, id);
+            continue;
+        }
+        table >> g_table[id];
+    }
+    Check(g_table.size() == 9, "the command table has its nine rows");
     return 0;
 }
 
@@ -48,11 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     CTaskManager::timeout = -1;
     ITask* task = CTestTaskFactory::GetTask(&manager, id);
-    Check(CTaskManager::timeout == 5 || CTaskManager::timeout == 120, "the delay is 5 or 120");
-    Check((CTaskManager::timeout == 120) == (task != nullptr && id == kMdt),
-          "only the MDT task has the long delay");
-    Check(task == nullptr || InTable(id), "only a table row makes a task");
-    const bool known = task != nullptr;
+    const bool known = g_table.count(id) > 0;
+    Check((task != nullptr) == known, "exactly the table's ids make a task");
+    Check(CTaskManager::timeout == (known ? g_table[id] : 5), "the delay is the id's, else 5");
     delete task;
 
     Check(manager.Init(id) == known, "Init accepts exactly the ids that make a task");

@@ -71,16 +71,9 @@ case every-id-at-once
   set db/menu_widget/language string en_US.UTF-8
   write network/default_gateway 1
   usb media/usb0 Stick
+  start-ids 5
   start brelta.keycombination.tcpdumpstart
   start brelta.keycombination.tcpdumpstop
-  start brelta.keycombination.gateway
-  start brelta.keycombination.ndf
-  start brelta.keycombination.tcpdumpstart
-  start brelta.keycombination.rse
-  start brelta.keycombination.wifilow
-  start brelta.keycombination.tcpdumpstop
-  start brelta.keycombination.nwerrorpopup
-  start brelta.keycombination.WiFiList
   start brelta.keycombination.wifilist
   wait
   $ grep -o ': ~[A-Za-z]*\|EXITING in .*\|invalid argument\|work finish.*' log/system | sort | uniq -c

@@ -1,56 +1,34 @@
 #include "NotificationInput.h"
 
+#include <glib.h>
+
 #include "DeviceRoot.h"
+#include "FileWatch.h"
 #include "NotificationService.h"
 #include "SettingsStore.h"
 
 namespace brelta::host {
 
 namespace {
-void OnChanged(GFileMonitor*, GFile* file, GFile* other, GFileMonitorEvent event, gpointer data) {
-    GFile* target = nullptr;
-    bool complete = false;
-    switch (event) {
-        case G_FILE_MONITOR_EVENT_CREATED:
-        case G_FILE_MONITOR_EVENT_CHANGED:
-            // The writer may not be done yet: only a finished line is taken.
-            target = file;
-            break;
-        case G_FILE_MONITOR_EVENT_CHANGES_DONE_HINT:
-        case G_FILE_MONITOR_EVENT_MOVED_IN:
-            target = file;
-            complete = true;
-            break;
-        case G_FILE_MONITOR_EVENT_RENAMED:
-            // Written elsewhere in the directory and renamed into place: complete.
-            target = other;
-            complete = true;
-            break;
-        default:
-            return;
+constexpr std::uint32_t kEvents = IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO;
+
+void OnEvents(const std::vector<FileWatch::Event>& events, void* data) {
+    for (const FileWatch::Event& event : events) {
+        if (event.name.empty()) continue;
+        // Closed by its writer, or written elsewhere and moved or renamed into place: the
+        // file is complete. Otherwise the writer may not be done: only a finished line counts.
+        bool complete = (event.mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0;
+        NotificationService::TakeInput(event.name, complete, GPOINTER_TO_UINT(data));
     }
-    if (target == nullptr) return;
-    gchar* name = g_file_get_basename(target);
-    if (name != nullptr) NotificationService::TakeInput(name, complete, GPOINTER_TO_UINT(data));
-    g_free(name);
 }
 }  // namespace
 
-GFileMonitor* NotificationInput::Watch(const std::string& dir, unsigned serial) {
-    GFile* file = g_file_new_for_path(dir.c_str());
-    GFileMonitor* monitor =
-        g_file_monitor_directory(file, G_FILE_MONITOR_WATCH_MOVES, nullptr, nullptr);
-    g_object_unref(file);
-    if (monitor == nullptr) return nullptr;
-    g_signal_connect(monitor, "changed", G_CALLBACK(OnChanged), GUINT_TO_POINTER(serial));
-    return monitor;
+unsigned NotificationInput::Watch(const std::string& dir, unsigned serial) {
+    return FileWatch::Add(dir, kEvents, OnEvents, GUINT_TO_POINTER(serial));
 }
 
-void NotificationInput::Stop(GFileMonitor* monitor) {
-    if (monitor == nullptr) return;
-    g_signal_handlers_disconnect_by_func(monitor, reinterpret_cast<gpointer>(OnChanged), nullptr);
-    g_file_monitor_cancel(monitor);
-    g_object_unref(monitor);
+void NotificationInput::Stop(unsigned watch) {
+    FileWatch::Remove(watch);
 }
 
 std::string NotificationInput::Dir() {

@@ -1,23 +1,21 @@
 #ifndef BRELTA_HOST_NOTIFICATIONINPUT_H
 #define BRELTA_HOST_NOTIFICATIONINPUT_H
 
-#include <gio/gio.h>
-
 #include <string>
 
 namespace brelta::host {
 
 // The way a person or a test acts on a shown notification: creating
 // $ROOT/notifications/input/<id> with an event number in it. The directory is watched with
-// the kernel's file notifications (no polling); what each file asks for is decided by
-// NotificationService, which knows which ids this process posted.
+// the kernel's file notifications (FileWatch, no polling); what each file asks for is decided
+// by NotificationService, which knows which ids this process posted.
 class NotificationInput {
 public:
     // Starts watching `dir` on the thread-default main context; every file that is created,
     // written, moved in or renamed there is handed to NotificationService::TakeInput with
-    // `serial`. Null when the directory cannot be watched.
-    static GFileMonitor* Watch(const std::string& dir, unsigned serial);
-    static void Stop(GFileMonitor* monitor);
+    // `serial`. Returns the watch (FileWatch's id), 0 when the directory cannot be watched.
+    static unsigned Watch(const std::string& dir, unsigned serial);
+    static void Stop(unsigned watch);
 
     static constexpr const char* kRelativeDir = "notifications/input";
     // The input directory, $ROOT/notifications/input, and the file that acts on `id`.

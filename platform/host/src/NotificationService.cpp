@@ -1,5 +1,6 @@
 #include "NotificationService.h"
 
+#include <glib.h>
 #include <unistd.h>
 
 #include <map>
@@ -43,7 +44,7 @@ struct State {
     // Changes with the root, so that sources made for an old root find nothing to do.
     unsigned serial = 0;
     std::map<int, Posted> posted;
-    GFileMonitor* monitor = nullptr;
+    unsigned watch = 0;  // of the input directory
 };
 
 struct Pending {
@@ -77,8 +78,8 @@ State& CurrentLocked() {
             if (entry.second.context != nullptr) g_main_context_unref(entry.second.context);
         }
         g_state->posted.clear();
-        NotificationInput::Stop(g_state->monitor);
-        g_state->monitor = nullptr;
+        NotificationInput::Stop(g_state->watch);
+        g_state->watch = 0;
         g_state->root = root;
         ++g_state->serial;
     }
@@ -200,8 +201,8 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
         int id = handle->Id();
         // Watching before the post is journalled: whoever reads the id from the journal
         // and presses at once is seen.
-        if (state.monitor == nullptr)
-            state.monitor = NotificationInput::Watch(DeviceRoot::Dir(kInputDir), state.serial);
+        if (state.watch == 0)
+            state.watch = NotificationInput::Watch(DeviceRoot::Dir(kInputDir), state.serial);
         if (!JournalPost(*handle)) return NOTIFICATION_ERROR_IO_ERROR;
         bool first = state.posted.count(id) == 0;
         Posted& posted = state.posted[id];

@@ -1,12 +1,8 @@
 #include "SettingsWatcher.h"
 
-#include <glib-unix.h>
-#include <sys/inotify.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <map>
 
 #include "FileUtil.h"
@@ -74,32 +70,20 @@ SettingsWatcher::Watch* SettingsWatcher::Acquire(const std::string& dir) {
     // Created on demand like every directory below the root; a missing directory could only
     // be watched by polling for it.
     if (!FileUtil::MakeDirs(dir)) return nullptr;
-    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (fd < 0) return nullptr;
-    if (inotify_add_watch(fd, dir.c_str(), kEvents | IN_ONLYDIR) < 0) {
-        close(fd);
-        return nullptr;
-    }
     auto watch = std::make_unique<Watch>();
+    watch->id = FileWatch::Add(dir, kEvents, &SettingsWatcher::OnEvents, watch.get());
+    if (watch->id == 0) return nullptr;
     watch->dir = dir;
     watch->context = g_main_context_ref(context);
-    watch->fd = fd;
     watch->users = 1;
-    watch->source = g_unix_fd_source_new(fd, G_IO_IN);
-    g_source_set_callback(watch->source, G_SOURCE_FUNC(&SettingsWatcher::OnReadable), watch.get(),
-                          nullptr);
-    g_source_attach(watch->source, context);
     m_Watches.push_back(std::move(watch));
     return m_Watches.back().get();
 }
 
 void SettingsWatcher::Release(Watch* watch) {
     if (--watch->users > 0) return;
-    // Destroying the source inside its own dispatch is safe: GLib holds it until the
-    // dispatch returns, and OnReadable touches nothing of the watch after delivering.
-    g_source_destroy(watch->source);
-    g_source_unref(watch->source);
-    close(watch->fd);
+    // Safe inside the watch's own callback: OnEvents touches nothing of it after delivering.
+    FileWatch::Remove(watch->id);
     g_main_context_unref(watch->context);
     m_Watches.erase(std::find_if(m_Watches.begin(), m_Watches.end(),
                                  [watch](const auto& w) { return w.get() == watch; }));
@@ -141,41 +125,30 @@ bool SettingsWatcher::Remove(const std::string& key, vconf_callback_fn cb) {
     return removed;
 }
 
-std::vector<std::string> SettingsWatcher::Changed(const Watch& watch, bool* overflow) {
+std::vector<std::string> SettingsWatcher::Changed(const Watch& watch,
+                                                  const std::vector<FileWatch::Event>& events) {
     std::vector<std::string> names;
-    alignas(struct inotify_event) char buffer[16 * 1024];
-    for (;;) {
-        ssize_t n = read(watch.fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        for (char* p = buffer; p < buffer + n;) {
-            const struct inotify_event* event = reinterpret_cast<struct inotify_event*>(p);
-            p += sizeof(struct inotify_event) + event->len;
-            if (event->mask & IN_Q_OVERFLOW) *overflow = true;
-            if (event->len == 0) continue;
-            std::string name = event->name;
-            if (event->mask & IN_CREATE) {
-                // A file made by open() is announced by its IN_CLOSE_WRITE; a link never is.
-                struct stat st;
-                std::string path = watch.dir + "/" + name;
-                if (lstat(path.c_str(), &st) != 0 || !(S_ISLNK(st.st_mode) || st.st_nlink > 1))
-                    continue;
-            }
-            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    for (const FileWatch::Event& event : events) {
+        if (event.mask & IN_Q_OVERFLOW) return {""};
+        if (event.name.empty()) continue;
+        if (event.mask & IN_CREATE) {
+            // A file made by open() is announced by its IN_CLOSE_WRITE; a link never is.
+            struct stat st;
+            std::string path = watch.dir + "/" + event.name;
+            if (lstat(path.c_str(), &st) != 0 || !(S_ISLNK(st.st_mode) || st.st_nlink > 1))
+                continue;
         }
+        if (std::find(names.begin(), names.end(), event.name) == names.end())
+            names.push_back(event.name);
     }
     return names;
 }
 
-gboolean SettingsWatcher::OnReadable(gint, GIOCondition, gpointer data) {
+void SettingsWatcher::OnEvents(const std::vector<FileWatch::Event>& events, void* data) {
     Watch* watch = static_cast<Watch*>(data);
-    bool overflow = false;
-    std::vector<std::string> names = Changed(*watch, &overflow);
-    if (overflow) names = {""};
     // A callback may remove the last registration and so free the watch: from here on only
     // its address is used, to find the registrations that still refer to it.
-    for (const std::string& name : names) Instance().Deliver(watch, name);
-    return G_SOURCE_CONTINUE;
+    for (const std::string& name : Changed(*watch, events)) Instance().Deliver(watch, name);
 }
 
 void SettingsWatcher::Deliver(Watch* watch, const std::string& name) {

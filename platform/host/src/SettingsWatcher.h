@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "FileWatch.h"
+
 // What a change callback receives: the key's name and what its file holds when the callback
 // runs (read once per change, shared by the callbacks of that change; a later write that is
 // already done shows here too). The type is VCONF_TYPE_NONE when the file cannot be read as a
@@ -25,11 +27,9 @@ struct _keynode_t {
 namespace brelta::host {
 
 // Change callbacks of the settings store. Every key's directory is watched with the kernel's
-// file notifications (one inotify descriptor per directory and main context, read from a
-// GLib source on that context), so a write by any process, or by hand, reaches the
-// registered callbacks on the main context that was the thread-default one when they
-// registered. Plain inotify and not a GFileMonitor: a monitor brings up GIO's VFS and module
-// machinery, which the tool would pay for at every start (bench/startup).
+// file notifications (FileWatch, one watch per directory and main context), so a write by any
+// process, or by hand, reaches the registered callbacks on the main context that was the
+// thread-default one when they registered.
 //
 // Which file events count as one change:
 //  - IN_CLOSE_WRITE of the key's file: it was written in place and closed (echo >, cp); the
@@ -60,8 +60,7 @@ private:
     struct Watch {
         std::string dir;
         GMainContext* context = nullptr;
-        int fd = -1;                // the inotify descriptor
-        GSource* source = nullptr;  // reads it on `context`
+        unsigned id = 0;  // the FileWatch
         int users = 0;
     };
     struct Registration {
@@ -73,9 +72,10 @@ private:
         Watch* watch;
     };
 
-    static gboolean OnReadable(gint fd, GIOCondition condition, gpointer watch);
-    // The names of the directory's files that changed, read from the descriptor.
-    static std::vector<std::string> Changed(const Watch& watch, bool* overflow);
+    static void OnEvents(const std::vector<FileWatch::Event>& events, void* watch);
+    // The names of the directory's files that changed; "" when any may have.
+    static std::vector<std::string> Changed(const Watch& watch,
+                                            const std::vector<FileWatch::Event>& events);
     // `name` empty: every key of the watch.
     void Deliver(Watch* watch, const std::string& name);
     Watch* Acquire(const std::string& dir);
