@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Installs what the build needs (Debian packages) and builds the tool and its tests in build/.
-# Sourced by ./run and ./test.
+# What ./run and ./test share: the Debian packages each needs, installing the missing ones,
+# and building. Sourced by both.
 set -euo pipefail
 
 BRELTA_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libjson-glib-dev nlohmann-json3-dev
-    libboost-filesystem-dev)
-# ./test: the test libraries, the case runner and what cases call, and clang for the
-# sanitizer build, which is instrumented for libFuzzer too.
+# Building and running the tool and brelta-device: all that ./run installs.
+BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
+    libboost-filesystem-dev libsoup-3.0-dev)
+# ./test: the test libraries, the case runner and what cases call, Chromium for the browser
+# test, and clang for the sanitizer build, which is instrumented for libFuzzer too.
 BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 dbus-daemon libglib2.0-bin clang-format
-    clang libclang-rt-14-dev iproute2 util-linux dpkg-dev)
+    clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev)
 # The build of ./test's sanitizer suite and of scripts/fuzz.
 BRELTA_ASAN_OPTIONS=(-DBRELTA_SANITIZE=ON -DBRELTA_FUZZ=ON -DBRELTA_WERROR=ON
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
@@ -20,13 +21,18 @@ BRELTA_ARMHF_PACKAGES=(g++-11-arm-linux-gnueabihf qemu-user-static mmdebstrap)
 # scripts/coverage reports with gcovr.
 BRELTA_COVERAGE_PACKAGES=(gcovr)
 
-brelta_install_missing() {
-    local missing=()
+# The packages of the arguments that are not installed, one per line.
+brelta_missing() {
     local pkg
     for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
-            missing+=("$pkg")
+            echo "$pkg"
     done
+}
+
+brelta_install_missing() {
+    local missing
+    mapfile -t missing < <(brelta_missing "$@")
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}" >&2
     local sudo=()
@@ -36,9 +42,11 @@ brelta_install_missing() {
         "${missing[@]}" >&2
 }
 
+# Configures and builds everything in the directory $1, the tests included (./run may have
+# configured build/ without them).
 brelta_build() {
     local dir=$1
     shift
-    cmake -S "$BRELTA_TOP" -B "$dir" "$@" >/dev/null
+    cmake -S "$BRELTA_TOP" -B "$dir" -DBRELTA_TESTS=ON "$@" >/dev/null
     cmake --build "$dir" -j "$(nproc)" >&2
 }

@@ -14,9 +14,9 @@ public:
     // True when `dir` exists afterwards (whatever its type) or its creation was attempted
     // without an error. Creates one level only.
     static bool createDir(std::string dir);
-    // Copies srcDir+fileName to dstDir+fileName, replacing an existing file, and opens the copy
-    // to everyone (0777). The texts are joined as they are: the caller supplies the slash.
-    // Files larger than 1 MiB are refused.
+    // Copies srcDir+fileName to dstDir+fileName, replacing an existing file (or a link at that
+    // name, which is never followed), and opens the copy to everyone (0777). The texts are
+    // joined as they are: the caller supplies the slash. Files larger than 1 MiB are refused.
     static bool copyFile(std::string srcDir, std::string dstDir, std::string fileName);
 };
 

@@ -30,8 +30,9 @@ void CTestUtil::LaunchNetworkSettings(std::string selector) {
 }
 
 void CTestUtil::LaunchMDT() {
-    const char* command = DEVICE_PATH("/usr/bin/MDT");
-    BRELTA_LOGI("cmd %s", command);
+    const char* program = DEVICE_PATH("/usr/bin/MDT");
+    const char* command = DEVICE_COMMAND("/usr/bin/MDT");
+    BRELTA_LOGI("cmd %s", program);
     // The parent never waits for the program: it goes on into its exit delay. A failed fork
     // starts nothing and is not reported; the run ends as usual.
     if (fork() != 0) return;

@@ -5,7 +5,7 @@ case child-runs-program
   write usr/bin/MDT #!/bin/sh\necho ran > "$BRELTA_DEVICE_ROOT/ran"\nexit 3\n
   $ chmod +x usr/bin/MDT
   start brelta.keycombination.mdt
-  $ until [ "$(grep -c 'EXITING in 120' log/system)" = 2 ]; do sleep 0.02; done
+  $ until [ "$(grep -cs 'EXITING in 120' log/system)" = 2 ]; do sleep 0.02; done
   records system CMDTPopup.cpp TestUtil.cpp CTaskManager.cpp
     CMDTPopup.cpp: CMDTPopup >
     CTaskManager.cpp: LockExit > lOCK ++ 1

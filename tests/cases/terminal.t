@@ -10,7 +10,7 @@ case records-and-toast
     │                                              │
     │ [>OK<]                                       │
     └──────────────────────────────────────────────┘
-      echo 0 > $ROOT/notifications/input/1   presses "OK"
+      brelta-device --root '$ROOT' toast press 1 1   presses "OK"
   $ grep -c 'I/BRELTA_' screen; cat log/main log/system | wc -l
     27
     27
@@ -24,6 +24,9 @@ case escaped-id-and-popup
         type = notification
         ^[[1;38;2;255;0;0mNETWORK TEST : FAIL^[[0m
         timeout = 30
+  $ for env in NO_COLOR=1 TERM=dumb; do env $env script -qec 'brelta_test_tool brelta.keycombination.gateway' /dev/null | grep 'NETWORK TEST'; done
+        NETWORK TEST : FAIL
+        NETWORK TEST : FAIL
 
 # Not a terminal: nothing is drawn.
 case not-a-terminal

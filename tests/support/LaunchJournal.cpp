@@ -1,58 +1,47 @@
 #include "LaunchJournal.h"
 
-#include <json-glib/json-glib.h>
+#include <nlohmann/json.hpp>
 
 #include <fstream>
 
 namespace brelta::test {
 
 namespace {
-bool Holds(JsonNode* node, GType type) {
-    return node != nullptr && JSON_NODE_HOLDS_VALUE(node) && json_node_get_value_type(node) == type;
-}
+using Json = nlohmann::json;
 
-bool StringOrNull(JsonNode* node, std::optional<std::string>* value) {
-    if (node != nullptr && JSON_NODE_HOLDS_NULL(node)) return true;
-    if (!Holds(node, G_TYPE_STRING)) return false;
-    *value = json_node_get_string(node);
+bool StringOrNull(const Json& object, const char* name, std::optional<std::string>* value) {
+    auto it = object.find(name);
+    if (it == object.end()) return false;
+    if (it->is_null()) return true;
+    if (!it->is_string()) return false;
+    *value = it->get<std::string>();
     return true;
 }
 
-bool Pairs(JsonNode* node, std::vector<std::pair<std::string, std::string>>* extra) {
-    if (node == nullptr || !JSON_NODE_HOLDS_ARRAY(node)) return false;
-    JsonArray* array = json_node_get_array(node);
-    for (guint i = 0; i < json_array_get_length(array); ++i) {
-        JsonNode* pair = json_array_get_element(array, i);
-        if (!JSON_NODE_HOLDS_ARRAY(pair) || json_array_get_length(json_node_get_array(pair)) != 2)
+bool Pairs(const Json& object, std::vector<std::pair<std::string, std::string>>* extra) {
+    auto it = object.find("extra");
+    if (it == object.end() || !it->is_array()) return false;
+    for (const Json& pair : *it) {
+        if (!pair.is_array() || pair.size() != 2 || !pair[0].is_string() || !pair[1].is_string())
             return false;
-        JsonNode* key = json_array_get_element(json_node_get_array(pair), 0);
-        JsonNode* value = json_array_get_element(json_node_get_array(pair), 1);
-        if (!Holds(key, G_TYPE_STRING) || !Holds(value, G_TYPE_STRING)) return false;
-        extra->emplace_back(json_node_get_string(key), json_node_get_string(value));
+        extra->emplace_back(pair[0].get<std::string>(), pair[1].get<std::string>());
     }
     return true;
 }
 
 bool ParseLine(const std::string& line, Launch* launch) {
-    JsonParser* parser = json_parser_new();
-    bool ok = json_parser_load_from_data(parser, line.c_str(), -1, nullptr);
-    JsonNode* root = ok ? json_parser_get_root(parser) : nullptr;
-    ok = root != nullptr && JSON_NODE_HOLDS_OBJECT(root);
-    if (ok) {
-        JsonObject* object = json_node_get_object(root);
-        JsonNode* pid = json_object_get_member(object, "pid");
-        JsonNode* result = json_object_get_member(object, "result");
-        ok = Holds(pid, G_TYPE_INT64) && Holds(result, G_TYPE_INT64) &&
-             StringOrNull(json_object_get_member(object, "app_id"), &launch->appId) &&
-             StringOrNull(json_object_get_member(object, "operation"), &launch->operation) &&
-             Pairs(json_object_get_member(object, "extra"), &launch->extra);
-        if (ok) {
-            launch->pid = static_cast<long>(json_node_get_int(pid));
-            launch->result = static_cast<long>(json_node_get_int(result));
-        }
-    }
-    g_object_unref(parser);
-    return ok;
+    Json object = Json::parse(line, nullptr, false);
+    if (!object.is_object()) return false;
+    auto pid = object.find("pid"), result = object.find("result");
+    if (pid == object.end() || !pid->is_number_integer() || result == object.end() ||
+        !result->is_number_integer())
+        return false;
+    if (!StringOrNull(object, "app_id", &launch->appId) ||
+        !StringOrNull(object, "operation", &launch->operation) || !Pairs(object, &launch->extra))
+        return false;
+    launch->pid = pid->get<long>();
+    launch->result = result->get<long>();
+    return true;
 }
 }  // namespace
 

@@ -6,52 +6,43 @@
 
 namespace brelta::test {
 
-JsonNode* JournalEntry::Member(const char* name) const {
-    if (!JSON_NODE_HOLDS_OBJECT(m_Node.get())) return nullptr;
-    return json_object_get_member(json_node_get_object(m_Node.get()), name);
+const nlohmann::json* JournalEntry::Member(const char* name) const {
+    if (!m_Node.is_object()) return nullptr;
+    auto it = m_Node.find(name);
+    return it == m_Node.end() ? nullptr : &*it;
 }
-
-namespace {
-JsonNode* OfType(JsonNode* node, GType type) {
-    return node != nullptr && JSON_NODE_HOLDS_VALUE(node) && json_node_get_value_type(node) == type
-               ? node
-               : nullptr;
-}
-}  // namespace
 
 std::optional<long> JournalEntry::Int(const char* name) const {
-    JsonNode* value = OfType(Member(name), G_TYPE_INT64);
-    if (value == nullptr) return std::nullopt;
-    return static_cast<long>(json_node_get_int(value));
+    const nlohmann::json* value = Member(name);
+    if (value == nullptr || !value->is_number_integer()) return std::nullopt;
+    return value->get<long>();
 }
 
 std::optional<std::string> JournalEntry::Str(const char* name) const {
-    JsonNode* value = OfType(Member(name), G_TYPE_STRING);
-    if (value == nullptr) return std::nullopt;
-    return std::string(json_node_get_string(value));
+    const nlohmann::json* value = Member(name);
+    if (value == nullptr || !value->is_string()) return std::nullopt;
+    return value->get<std::string>();
 }
 
 bool JournalEntry::IsNull(const char* name) const {
-    JsonNode* member = Member(name);
-    return member != nullptr && JSON_NODE_HOLDS_NULL(member);
+    const nlohmann::json* member = Member(name);
+    return member != nullptr && member->is_null();
 }
 
 std::vector<long> JournalEntry::Ints(const char* name) const {
     std::vector<long> values;
-    for (const JournalEntry& element : Objects(name))
-        if (JsonNode* value = OfType(element.m_Node.get(), G_TYPE_INT64))
-            values.push_back(static_cast<long>(json_node_get_int(value)));
+    const nlohmann::json* member = Member(name);
+    if (member == nullptr || !member->is_array()) return values;
+    for (const nlohmann::json& element : *member)
+        if (element.is_number_integer()) values.push_back(element.get<long>());
     return values;
 }
 
 std::vector<JournalEntry> JournalEntry::Objects(const char* name) const {
     std::vector<JournalEntry> elements;
-    JsonNode* member = Member(name);
-    if (member == nullptr || !JSON_NODE_HOLDS_ARRAY(member)) return elements;
-    JsonArray* array = json_node_get_array(member);
-    for (guint i = 0; i < json_array_get_length(array); ++i)
-        // Shares the ownership of the whole line.
-        elements.emplace_back(std::shared_ptr<JsonNode>(m_Node, json_array_get_element(array, i)));
+    const nlohmann::json* member = Member(name);
+    if (member == nullptr || !member->is_array()) return elements;
+    for (const nlohmann::json& element : *member) elements.emplace_back(element);
     return elements;
 }
 
@@ -59,13 +50,11 @@ NotificationJournal NotificationJournal::Load(const TempDeviceRoot& root) {
     NotificationJournal journal;
     std::istringstream lines(root.Read("notifications/journal"));
     for (std::string line; std::getline(lines, line);) {
-        JsonNode* node = json_from_string(line.c_str(), nullptr);
-        if (node != nullptr && JSON_NODE_HOLDS_OBJECT(node)) {
-            journal.m_Entries.emplace_back(std::shared_ptr<JsonNode>(node, json_node_unref));
-            continue;
-        }
-        if (node != nullptr) json_node_unref(node);
-        journal.m_Broken.push_back(line);
+        nlohmann::json node = nlohmann::json::parse(line, nullptr, false);
+        if (node.is_object())
+            journal.m_Entries.emplace_back(std::move(node));
+        else
+            journal.m_Broken.push_back(line);
     }
     return journal;
 }

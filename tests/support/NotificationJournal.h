@@ -1,9 +1,8 @@
 #ifndef BRELTA_TESTS_NOTIFICATIONJOURNAL_H
 #define BRELTA_TESTS_NOTIFICATIONJOURNAL_H
 
-#include <json-glib/json-glib.h>
+#include <nlohmann/json.hpp>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,11 +11,10 @@
 
 namespace brelta::test {
 
-// One JSON object of the journal; it keeps its parsed line alive, so it may outlive the
-// journal it came from.
+// One JSON object of the journal.
 class JournalEntry {
 public:
-    explicit JournalEntry(std::shared_ptr<JsonNode> node) : m_Node(std::move(node)) {}
+    explicit JournalEntry(nlohmann::json node) : m_Node(std::move(node)) {}
 
     // Members: nullopt when missing, null or of another type (IsNull tells null apart).
     std::optional<long> Int(const char* name) const;
@@ -27,8 +25,8 @@ public:
     std::vector<JournalEntry> Objects(const char* name) const;
 
 private:
-    JsonNode* Member(const char* name) const;
-    std::shared_ptr<JsonNode> m_Node;
+    const nlohmann::json* Member(const char* name) const;
+    nlohmann::json m_Node;
 };
 
 // $ROOT/notifications/journal parsed with a JSON parser: one object per line. A line that

@@ -102,19 +102,19 @@ TEST_F(AppControlTest, TerminalShowsThePageTheAlertTextInColourAndRefusals) {
     page.hasAppId = true;
     page.appId = "org.tizen.NetworkSetting-Tizen";
     page.extra = {{"NW_TEST_FUNCTION_FROM_JSON", "LAUNCH_NDF_POPUP"}};
-    EXPECT_EQ(AppControl::Describe(page, 0),
+    EXPECT_EQ(AppControl::Describe(page, 0, true),
               "[launch] org.tizen.NetworkSetting-Tizen\n    settings page LAUNCH_NDF_POPUP\n");
     app_control_s alert;
     alert.hasAppId = true;
     alert.appId = "org.tizen.alert-syspopup";
     alert.extra = {{"text", "<font_size=70 color=#FF0000><align=center>FAIL</align>"}};
-    std::string shown = AppControl::Describe(alert, -7);
+    std::string shown = AppControl::Describe(alert, -7, true);
     EXPECT_NE(shown.find("org.tizen.alert-syspopup refused: -7\n"), std::string::npos) << shown;
     EXPECT_NE(shown.find("\x1b[1;38;2;255;0;0mFAIL\x1b[0m"), std::string::npos) << shown;
     // A request cannot steer the terminal: control characters are shown escaped.
     app_control_s hostile;
     hostile.extra = {{"k\x1b", "\x1b[2J"}};
-    EXPECT_EQ(AppControl::Describe(hostile, 0),
+    EXPECT_EQ(AppControl::Describe(hostile, 0, true),
               "[launch] (no application id)\n    k\\x1b = \\x1b[2J\n");
 }
 

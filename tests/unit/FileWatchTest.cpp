@@ -2,15 +2,16 @@
 // forked child, so that parent and child each see every change.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <boost/filesystem.hpp>
 #include <set>
 
 #include "FileWatch.h"
 #include "HostFixture.h"
 
+namespace fs = boost::filesystem;
 using brelta::host::FileWatch;
 using brelta::test::HostFixture;
 
@@ -27,15 +28,9 @@ protected:
     }
     static int InotifyInstances() {
         int count = 0;
-        DIR* dir = opendir("/proc/self/fd");
-        while (struct dirent* entry = readdir(dir)) {
-            char target[64] = {};
-            std::string link = std::string("/proc/self/fd/") + entry->d_name;
-            if (readlink(link.c_str(), target, sizeof target - 1) > 0 &&
-                std::string(target) == "anon_inode:inotify")
-                ++count;
-        }
-        closedir(dir);
+        boost::system::error_code error;  // the iterator's own descriptor is gone when read
+        for (const auto& fd : fs::directory_iterator("/proc/self/fd"))
+            count += fs::read_symlink(fd.path(), error) == "anon_inode:inotify";
         return count;
     }
 };

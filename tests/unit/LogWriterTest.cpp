@@ -8,6 +8,7 @@
 
 #include "HostFixture.h"
 #include "LogWriter.h"
+#include "SystemCallHooks.h"
 
 using brelta::host::LogWriter;
 using brelta::test::HostFixture;
@@ -49,6 +50,18 @@ TEST_F(LogWriterTest, ConcurrentProcessesLeaveWholeLinesOnly) {
         ASSERT_FALSE(payload.empty());
         EXPECT_EQ(payload.find_first_not_of(payload[0]), std::string::npos);
     }
+}
+
+TEST_F(LogWriterTest, ARecordCutShortIsTakenBackSoTheNextStaysWhole) {
+    __dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "T", "before");
+    brelta::test::hooks::CutNextWrite(20);
+    EXPECT_LT(__dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "T", "cut short"), 0);
+    brelta::test::hooks::Reset();
+    __dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "T", "after");
+    LogRecords log = SystemLog();
+    EXPECT_TRUE(log.Broken().empty());
+    ASSERT_EQ(log.All().size(), 2u);
+    EXPECT_EQ(log.All()[0].message + " " + log.All()[1].message, "before after");
 }
 
 TEST_F(LogWriterTest, UnwritableLogDirectoryFailsQuietly) {

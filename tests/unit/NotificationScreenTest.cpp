@@ -1,22 +1,22 @@
 // Reading the notification journal back: what is on screen, and posts rebuilt as records.
 #include <gtest/gtest.h>
 
-#include <json-glib/json-glib.h>
-
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "JsonLine.h"
-#include "NotificationScreen.h"
 #include "NotificationRecord.h"
+#include "NotificationScreen.h"
 
+using brelta::host::JsonJournalReader;
 using brelta::host::JsonLine;
 using brelta::host::NotificationRecord;
 using brelta::host::NotificationScreen;
 
 namespace {
 
-std::string PostLine(const NotificationRecord& record, long pid) {
+std::string PostLine(const NotificationRecord& record, long long pid) {
     JsonLine line;
     line.BeginObject().Member("op").String("post");
     line.Member("id").Int(record.Id()).Member("pid").Int(pid);
@@ -32,7 +32,9 @@ NotificationRecord Titled(int id, const char* title) {
 }
 
 TEST(NotificationScreen, OnScreenIsPostedAndNeitherDeletedNorEnded) {
-    std::vector<JsonNode*> lines;
+    std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    NotificationScreen screen;
+    size_t parsed = 0;
     for (const std::string& text : std::vector<std::string>{
              PostLine(Titled(1, "one"), 10),
              PostLine(Titled(2, "two"), 10),
@@ -45,17 +47,24 @@ TEST(NotificationScreen, OnScreenIsPostedAndNeitherDeletedNorEnded) {
              R"({"op":"event","id":4,"pid":12,"event":101})",
              R"({"op":"event","pid":12})",
              R"({"op":"mystery","id":2})",
+             // Ids the service never gives: not narrowed into another notification's id.
+             R"({"op":"post","id":9999999999999,"pid":13})",
+             R"({"op":"post","id":4294967298,"pid":13})",
              "[1,2]",
-         })
-        lines.push_back(json_from_string(text.c_str(), nullptr));
-    auto shown = NotificationScreen::OnScreen(lines);
-    for (JsonNode* node : lines)
-        if (node != nullptr) json_node_unref(node);
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].id, 2);
-    EXPECT_EQ(shown[0].pid, 10);
-    EXPECT_EQ(shown[1].id, 1);
-    EXPECT_EQ(shown[1].record->FindText(0)->text, "one again");
+             "{\"op\":\"post\",\"id\":5,\"pid\":13,\"x\":" + deep + "}",
+         }) {
+        bool tooDeep = false;
+        auto line = JsonJournalReader::Parse(text, &tooDeep);
+        EXPECT_EQ(tooDeep, text.size() > deep.size()) << text.substr(0, 40);
+        if (!line) continue;
+        screen.Apply(*line);
+        ++parsed;
+    }
+    EXPECT_EQ(parsed, 12u);
+    std::vector<std::pair<int, long long>> shown;
+    for (const auto& entry : screen.Now()) shown.emplace_back(entry.id, entry.pid);
+    EXPECT_EQ(shown, (std::vector<std::pair<int, long long>>{{2, 10}, {1, 10}}));
+    EXPECT_EQ(screen.Now()[1].record->FindText(0)->text, "one again");
 }
 
 TEST(NotificationScreen, APostLineRebuildsTheRecordThatWroteIt) {
@@ -72,12 +81,10 @@ TEST(NotificationScreen, APostLineRebuildsTheRecordThatWroteIt) {
     record.SetDisplayApplist(16);
     record.SetHideTimeout(60);
     std::string line = PostLine(record, 99);
-    JsonNode* node = json_from_string(line.c_str(), nullptr);
-    ASSERT_NE(node, nullptr);
-    auto rebuilt = NotificationScreen::RecordFromPost(json_node_get_object(node));
-    json_node_unref(node);
+    auto parsed = JsonJournalReader::Parse(line);
+    ASSERT_TRUE(parsed);
     // Written again, it is the same line: nothing is lost or added on the way.
-    EXPECT_EQ(PostLine(*rebuilt, 99), line);
+    EXPECT_EQ(PostLine(*NotificationScreen::RecordFromPost(*parsed), 99), line);
 }
 
 }  // namespace

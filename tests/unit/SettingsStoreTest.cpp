@@ -1,6 +1,7 @@
 // The settings store through the vconf functions the tool calls.
 #include <gtest/gtest.h>
 
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <vconf.h>
 
 #include "HostFixture.h"
+#include "SettingsStore.h"
 
 using brelta::test::HostFixture;
 
@@ -53,6 +55,8 @@ TEST_F(SettingsStoreTest, BadFilesFailTheReadAndLeaveTheOutputUntouched) {
         {"wrong type", "string x\n"},
         {"garbage bytes", "\x01\xff\xfe garbage\n"},
         {"type in capitals", "INT 1\n"},
+        {"NUL in a number", std::string("int 1\0junk\n", 11)},
+        {"NUL in a double", std::string("double 0.5\0zz\n", 15)},
         {"huge", "string " + std::string(1024 * 1024, 'a') + "\n"},
     };
     for (const auto& c : cases) {
@@ -62,9 +66,12 @@ TEST_F(SettingsStoreTest, BadFilesFailTheReadAndLeaveTheOutputUntouched) {
         else if (c.content != "missing")
             root->Write("settings/" + key, c.content);
         int value = 42;
+        double real = 42;
         EXPECT_NE(vconf_get_int(key.c_str(), &value), 0) << c.what;
         EXPECT_NE(vconf_get_bool(key.c_str(), &value), 0) << c.what;
+        EXPECT_NE(vconf_get_dbl(key.c_str(), &real), 0) << c.what;
         EXPECT_EQ(value, 42) << c.what;
+        EXPECT_EQ(real, 42) << c.what;
         if (c.content.size() > 1000) {
             EXPECT_EQ(vconf_get_str(key.c_str()), nullptr) << c.what;
         }
@@ -123,6 +130,26 @@ TEST_F(SettingsStoreTest, ConcurrentWritersNeverLeaveAPartialValue) {
     EXPECT_EQ(bad, 0);
     // No temporary file is left behind.
     EXPECT_NE(system(("ls -A " + *root / "settings/shared" + " | grep -q '^\\.'").c_str()), 0);
+}
+
+TEST_F(SettingsStoreTest, TheStoreWideSweepRemovesStaleTemporaryFilesOnly) {
+    const struct {
+        std::string file;
+        bool stale, removed;
+    } files[] = {
+        {"a/.k.AbC123", true, true},
+        {"a/b/." + std::string(247, 'k') + ".XyZ789", true, true},  // of a 255-byte name
+        {"a/.k.Fresh1", false, false},                              // a live write's
+        {"a/.k.toolong", true, false},
+        {"a/k", true, false},
+    };
+    for (const auto& f : files) {
+        root->Write("settings/" + f.file, "int 1\n");
+        struct timeval old[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+        if (f.stale) utimes((*root / ("settings/" + f.file)).c_str(), old);
+    }
+    EXPECT_EQ(brelta::host::SettingsStore::SweepTemporaries(), 2);
+    for (const auto& f : files) EXPECT_EQ(root->Exists("settings/" + f.file), !f.removed) << f.file;
 }
 
 TEST_F(SettingsStoreTest, ScriptedFaultsFailCallsInOrderThenStop) {

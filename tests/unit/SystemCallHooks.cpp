@@ -13,6 +13,7 @@ namespace brelta::test::hooks {
 
 namespace {
 int g_failForks = 0;
+size_t g_cutNextWrite = 0;
 bool g_watchIoctl = false;
 std::optional<int> g_ioctlAnswer;
 std::vector<IoctlCall>* g_ioctlCalls = nullptr;
@@ -25,6 +26,10 @@ Function Real(const char* name) {
 
 void FailForks(int count) {
     g_failForks = count;
+}
+
+void CutNextWrite(size_t bytes) {
+    g_cutNextWrite = bytes;
 }
 
 void WatchIoctl(std::optional<int> answer) {
@@ -40,6 +45,7 @@ std::vector<IoctlCall> IoctlCalls() {
 
 void Reset() {
     g_failForks = 0;
+    g_cutNextWrite = 0;
     g_watchIoctl = false;
     g_ioctlAnswer.reset();
     if (g_ioctlCalls != nullptr) g_ioctlCalls->clear();
@@ -57,6 +63,15 @@ extern "C" pid_t fork(void) noexcept {
     }
     static auto real = Real<pid_t (*)(void)>("fork");
     return real();
+}
+
+extern "C" ssize_t write(int fd, const void* buffer, size_t count) {
+    if (g_cutNextWrite > 0 && count > g_cutNextWrite) {
+        count = g_cutNextWrite;
+        g_cutNextWrite = 0;
+    }
+    static auto real = Real<ssize_t (*)(int, const void*, size_t)>("write");
+    return real(fd, buffer, count);
 }
 
 extern "C" int ioctl(int fd, unsigned long request, ...) noexcept {

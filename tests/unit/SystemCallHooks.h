@@ -6,13 +6,16 @@
 #include <optional>
 #include <vector>
 
-// The unit-test binary defines fork and ioctl itself, so that a test can make them fail or
+// The unit-test binary defines fork, ioctl and write itself, so that a test can make them fail or
 // watch them: the tool's code calls them by name and the executable's definition wins. They
 // pass every call on to the C library unless a test asks otherwise.
 namespace brelta::test::hooks {
 
 // The next `count` forks fail with EAGAIN, as when the process limit is reached.
 void FailForks(int count);
+
+// The next write of more than `bytes` bytes writes only that many, as on a full disk.
+void CutNextWrite(size_t bytes);
 
 struct IoctlCall {
     int fd = -1;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Arguments.h"
+
 namespace brelta::cli {
 
 // One word of the command line ("settings", "usb", ...) and the commands below it.
@@ -11,20 +13,24 @@ class CommandGroup {
 public:
     virtual ~CommandGroup() {}
     virtual const char* Name() const = 0;
-    // The synopsis lines of the group, each ending in a newline, for --help.
+    // The synopsis lines of the group, each ending in a newline, for the overall --help.
     virtual const char* Usage() const = 0;
+    // What the group's --help adds below the synopsis: the options, the output, the JSON
+    // fields. Empty by default.
+    virtual const char* Details() const { return ""; }
     // Runs with the words after the group's name; returns the exit status or throws CliError.
-    virtual int Run(const std::vector<std::string>& args) = 0;
+    virtual int Run(const std::vector<std::string>& words) = 0;
+
+    std::string Help() const;
 
 protected:
-    // Throws a usage error quoting `synopsis` unless min <= args.size() - skip <= max.
-    static void RequireCount(const std::vector<std::string>& args, size_t skip, size_t min,
-                             size_t max, const char* synopsis);
+    // The words after the subcommand, parsed; nullopt-like: when they ask for --help, the
+    // group's help is printed and `*helped` is set, and the caller returns 0.
+    Arguments Parse(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs,
+                    const char* synopsis, bool* helped) const;
     // The first word, or a usage error that lists the group's commands.
-    std::string Subcommand(const std::vector<std::string>& args) const;
+    std::string Subcommand(const std::vector<std::string>& words) const;
     [[noreturn]] void UnknownSubcommand(const std::string& word) const;
-    // Writes to standard output; a failure to write ends the command.
-    static void Print(const std::string& text);
 };
 
 }  // namespace brelta::cli

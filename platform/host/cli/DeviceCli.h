@@ -9,9 +9,10 @@
 
 namespace brelta::cli {
 
-// The workbench of the emulated TV: reads and changes the device root of
-// $BRELTA_DEVICE_ROOT (or the default one) with the host platform's own classes. Picks the
-// command group from the first word, prints help, and turns errors into exit statuses.
+// The workbench of the emulated TV: reads and changes the device root (--root, else
+// $BRELTA_DEVICE_ROOT, else the default one) with the host platform's own classes. Takes the
+// global options, picks the command group from the next word, and turns errors into exit
+// statuses.
 class DeviceCli {
 public:
     DeviceCli();
@@ -20,7 +21,7 @@ public:
     std::string Help() const;
 
 private:
-    int Dispatch(const std::vector<std::string>& args);
+    int Dispatch(const std::vector<std::string>& words);
     CommandGroup* Find(const std::string& name) const;
 
     std::vector<std::unique_ptr<CommandGroup>> m_Groups;

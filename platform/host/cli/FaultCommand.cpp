@@ -1,60 +1,93 @@
 #include "FaultCommand.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "CliError.h"
 #include "Faults.h"
 #include "FileUtil.h"
+#include "Output.h"
+#include "ScriptableFunctions.h"
+#include "SettingsStore.h"
 
 namespace brelta::cli {
 
 using host::Faults;
 
+namespace {
+// A script for a function without a fault hook would never be read: refused, with the
+// names that have one.
+void RequireKnown(const std::string& function) {
+    for (const char* known : host::kScriptableFunctions)
+        if (function == known) return;
+    std::string names, row;
+    for (const char* known : host::kScriptableFunctions) {
+        if (row.size() + std::strlen(known) > 76) names += "\n " + row, row.clear();
+        row += std::string(" ") + known;
+    }
+    throw CliError::Usage("'" + function + "' takes no fault script; these do:" + names + "\n " +
+                          row);
+}
+}  // namespace
+
 const char* FaultCommand::Usage() const {
     return "  fault set FUNCTION RESULT...  script the results of FUNCTION's next calls in\n"
            "                                each process started from now on (0: normal work)\n"
            "  fault clear [FUNCTION]        remove the script of FUNCTION (or all scripts)\n"
-           "  fault list                    print FUNCTION: RESULT... of every script\n";
+           "  fault list [--json] [--known] print FUNCTION: RESULT... of every script (--known:\n"
+           "                                the names of the functions that take one)\n";
 }
 
-int FaultCommand::Run(const std::vector<std::string>& args) {
-    std::string command = Subcommand(args);
-    if (command == "set") return Set(args);
-    if (command == "clear") return Clear(args);
-    if (command == "list") return List(args);
+const char* FaultCommand::Details() const {
+    return "RESULTs are decimal ints, one taken per call, in order; a status function returns a\n"
+           "non-zero RESULT instead of doing its work, a function that returns a pointer returns\n"
+           "null. A script stays until it is cleared: every process started later takes it\n"
+           "from its first RESULT again.\n"
+           "\n"
+           "--json: {\"function\":FUNCTION,\"results\":[RESULT,...]}.\n";
+}
+
+int FaultCommand::Run(const std::vector<std::string>& words) {
+    std::string command = Subcommand(words);
+    if (command == "set") return Set(words);
+    if (command == "clear") return Clear(words);
+    if (command == "list") return List(words);
     UnknownSubcommand(command);
 }
 
-void FaultCommand::RequireName(const std::string& function) {
-    if (!Faults::ValidName(function))
-        throw CliError::Usage("'" + function + "' is not a function name");
-}
-
-int FaultCommand::Set(const std::vector<std::string>& args) {
-    RequireCount(args, 1, 2, static_cast<size_t>(-1), "fault set FUNCTION RESULT...");
-    RequireName(args[1]);
+int FaultCommand::Set(const std::vector<std::string>& words) {
+    bool helped = false;
+    Arguments args = Parse(words, {}, "fault set FUNCTION RESULT...", &helped);
+    if (helped) return 0;
+    args.RequireOperands(2, static_cast<size_t>(-1));
+    const std::string& function = args.Operands()[0];
+    RequireKnown(function);
     std::vector<int> values;
-    for (size_t i = 2; i < args.size(); ++i) {
+    for (size_t i = 1; i < args.Operands().size(); ++i) {
         int value = 0;
-        if (!Faults::ParseValue(args[i], &value))
-            throw CliError::Usage("'" + args[i] + "' is not an int result");
+        // Decimal only: "010" is ten, as a person reading it would take it.
+        if (!host::SettingsStore::ParseInt(args.Operands()[i], &value))
+            throw CliError::Usage("'" + args.Operands()[i] + "' is not a decimal int result");
         values.push_back(value);
     }
     errno = 0;
-    if (!Faults::Write(args[1], values))
-        throw CliError::SystemFailure("cannot write " + Faults::Path(args[1]),
+    if (!Faults::Write(function, values))
+        throw CliError::SystemFailure("cannot write " + Faults::Path(function),
                                       errno != 0 ? errno : EIO);
     return 0;
 }
 
-int FaultCommand::Clear(const std::vector<std::string>& args) {
-    RequireCount(args, 1, 0, 1, "fault clear [FUNCTION]");
+int FaultCommand::Clear(const std::vector<std::string>& words) {
+    bool helped = false;
+    Arguments args = Parse(words, {}, "fault clear [FUNCTION]", &helped);
+    if (helped) return 0;
+    args.RequireOperands(0, 1);
     std::vector<std::string> functions;
-    if (args.size() > 1) {
-        RequireName(args[1]);
-        if (!host::FileUtil::Exists(Faults::Path(args[1])))
-            throw CliError::Failure("no script for " + args[1]);
-        functions.push_back(args[1]);
+    if (!args.Operands().empty()) {
+        const std::string& function = args.Operands()[0];
+        if (!Faults::ValidName(function) || !host::FileUtil::Exists(Faults::Path(function)))
+            throw CliError::Failure("no script for " + function);
+        functions.push_back(function);
     } else {
         functions = Faults::Scripted();
     }
@@ -64,14 +97,31 @@ int FaultCommand::Clear(const std::vector<std::string>& args) {
     return 0;
 }
 
-int FaultCommand::List(const std::vector<std::string>& args) {
-    RequireCount(args, 1, 0, 0, "fault list");
+int FaultCommand::List(const std::vector<std::string>& words) {
+    bool helped = false;
+    Arguments args = Parse(words, {{"json", 0, false}, {"known", 0, false}},
+                           "fault list [--json] [--known]", &helped);
+    if (helped) return 0;
+    args.RequireOperands(0, 0);
+    if (args.Has("known")) {
+        for (const char* known : host::kScriptableFunctions)
+            if (args.Has("json"))
+                Output::PrintJson({{"function", known}});
+            else
+                Output::Print(std::string(known) + "\n");
+        return 0;
+    }
     for (const std::string& function : Faults::Scripted()) {
         std::string text;
         host::FileUtil::Read(Faults::Path(function), &text);
+        std::vector<int> results = Faults::Parse(text);
+        if (args.Has("json")) {
+            Output::PrintJson({{"function", function}, {"results", results}});
+            continue;
+        }
         std::string line = function + ":";
-        for (int value : Faults::Parse(text)) line += " " + std::to_string(value);
-        Print(line + "\n");
+        for (int value : results) line += " " + std::to_string(value);
+        Output::Print(line + "\n");
     }
     return 0;
 }

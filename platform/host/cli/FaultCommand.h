@@ -11,13 +11,13 @@ class FaultCommand : public CommandGroup {
 public:
     const char* Name() const override { return "fault"; }
     const char* Usage() const override;
-    int Run(const std::vector<std::string>& args) override;
+    const char* Details() const override;
+    int Run(const std::vector<std::string>& words) override;
 
 private:
-    static int Set(const std::vector<std::string>& args);
-    static int Clear(const std::vector<std::string>& args);
-    static int List(const std::vector<std::string>& args);
-    static void RequireName(const std::string& function);
+    int Set(const std::vector<std::string>& words);
+    int Clear(const std::vector<std::string>& words);
+    int List(const std::vector<std::string>& words);
 };
 
 }  // namespace brelta::cli

@@ -1,62 +1,99 @@
 #include "LaunchesCommand.h"
 
 #include "CliError.h"
+#include "DeviceRoot.h"
+#include "FileEvents.h"
+#include "FileUtil.h"
 #include "JsonJournal.h"
 #include "JsonJournalReader.h"
+#include "Output.h"
 
 namespace brelta::cli {
 
+using host::JsonJournalReader;
+using Json = JsonJournalReader::Json;
+
 namespace {
-// A member as text: strings as they are, null as "-", other values as JSON.
-std::string Member(JsonObject* object, const char* name) {
-    JsonNode* node = json_object_get_member(object, name);
-    if (node == nullptr || JSON_NODE_HOLDS_NULL(node)) return "-";
-    if (JSON_NODE_HOLDS_VALUE(node) && json_node_get_value_type(node) == G_TYPE_STRING)
-        return json_node_get_string(node);
-    return host::JsonJournalReader::ToLine(node);
+// A member as text: strings escaped, null or missing as "-", other values as JSON.
+std::string Text(const Json& value) {
+    if (value.is_string()) return Output::Escape(value.get<std::string>());
+    if (value.is_null()) return "-";
+    return Output::Escape(value.dump(-1, ' ', false, Json::error_handler_t::replace));
 }
 
-std::string Element(JsonArray* array, guint index) {
-    if (index >= json_array_get_length(array)) return "-";
-    JsonNode* node = json_array_get_element(array, index);
-    if (JSON_NODE_HOLDS_VALUE(node) && json_node_get_value_type(node) == G_TYPE_STRING)
-        return json_node_get_string(node);
-    return host::JsonJournalReader::ToLine(node);
+std::string Member(const Json& launch, const char* name) {
+    auto it = launch.find(name);
+    return it == launch.end() ? "-" : Text(*it);
+}
+
+void Show(size_t number, const Json& launch, bool json) {
+    if (json) {
+        // The journal's own members, in the order the platform writes them.
+        Output::Object object;
+        for (const char* name : {"pid", "app_id", "operation", "extra", "result"}) {
+            auto it = launch.find(name);
+            object[name] = it == launch.end() ? Json() : *it;
+        }
+        Output::PrintJson(object);
+        return;
+    }
+    std::string line = "#" + std::to_string(number) + " pid " + Member(launch, "pid") + " app " +
+                       Member(launch, "app_id") + " operation " + Member(launch, "operation") +
+                       " result " + Member(launch, "result");
+    auto extra = launch.find("extra");
+    if (extra != launch.end() && extra->is_array()) {
+        for (const Json& pair : *extra) {
+            if (!pair.is_array() || pair.size() != 2) continue;
+            line += " " + Text(pair[0]) + "=" + Text(pair[1]);
+        }
+    }
+    Output::Print(line + "\n");
 }
 }  // namespace
 
 const char* LaunchesCommand::Usage() const {
-    return "  launches                      print the launch requests sent to applications\n";
+    return "  launches [-f] [--json]        print the launch requests sent to applications\n";
 }
 
-std::string LaunchesCommand::Describe(size_t number, JsonObject* launch) {
-    std::string text = "#" + std::to_string(number) + " pid " + Member(launch, "pid") + " app " +
-                       Member(launch, "app_id") + " result " + Member(launch, "result") + "\n";
-    text += "    operation " + Member(launch, "operation") + "\n";
-    JsonNode* extra = json_object_get_member(launch, "extra");
-    if (extra != nullptr && JSON_NODE_HOLDS_ARRAY(extra)) {
-        JsonArray* pairs = json_node_get_array(extra);
-        for (guint i = 0; i < json_array_get_length(pairs); ++i) {
-            JsonNode* pair = json_array_get_element(pairs, i);
-            if (!JSON_NODE_HOLDS_ARRAY(pair)) continue;
-            JsonArray* kv = json_node_get_array(pair);
-            text += "    extra " + Element(kv, 0) + " = " + Element(kv, 1) + "\n";
-        }
-    }
-    return text;
+const char* LaunchesCommand::Details() const {
+    return "  -f, --follow         go on printing requests as they are sent, until ^C\n"
+           "Text: #N pid PID app APP_ID operation OPERATION result RESULT KEY=VALUE..., with -\n"
+           "for none.\n"
+           "\n"
+           "--json: {\"pid\":PID,\"app_id\":APP_ID,\"operation\":OPERATION,\n"
+           "\"extra\":[[KEY,VALUE],...],\"result\":RESULT}, as journalled.\n";
 }
 
-int LaunchesCommand::Run(const std::vector<std::string>& args) {
-    RequireCount(args, 0, 0, 0, "launches");
-    std::vector<JsonNode*> launches =
-        host::JsonJournalReader::ReadAll(host::JsonJournal::kLaunches);
+int LaunchesCommand::Run(const std::vector<std::string>& words) {
+    std::vector<std::string> all = {"launches"};
+    all.insert(all.end(), words.begin(), words.end());
+    bool helped = false;
+    Arguments args =
+        Parse(all, {{"follow", 'f', false}, {"json", 0, false}}, "launches [-f] [--json]", &helped);
+    if (helped) return 0;
+    args.RequireOperands(0, 0);
+    bool json = args.Has("json"), follow = args.Has("follow");
+    JsonJournalReader reader(host::JsonJournal::kLaunches, follow);
     size_t number = 0;
-    std::string text;
-    for (JsonNode* node : launches) {
-        text += Describe(++number, json_node_get_object(node));
-        json_node_unref(node);
-    }
-    Print(text);
+    auto drain = [&]() {
+        Json launch;
+        host::LineStream::Result result;
+        while ((result = reader.Next(&launch)) == host::LineStream::Result::Line)
+            Show(++number, launch, json);
+        if (result == host::LineStream::Result::Error)
+            throw CliError::Failure("cannot read " + reader.ErrorText());
+    };
+    drain();
+    Output::WarnSkipped(host::JsonJournal::kLaunches, reader.Passed());
+    if (!follow) return 0;
+    Output::Flush();
+    std::string path = host::DeviceRoot::Path() + "/" + host::JsonJournal::kLaunches;
+    std::string dir = host::FileUtil::Parent(path);
+    FileEvents::FollowFile(dir, path.substr(dir.size() + 1), [&]() {
+        drain();
+        Output::Flush();
+    });
+    FileEvents::Run();
     return 0;
 }
 

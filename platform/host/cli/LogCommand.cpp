@@ -1,69 +1,307 @@
 #include "LogCommand.h"
 
-#include <unistd.h>
+#include <sys/time.h>
 
-#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <deque>
+#include <optional>
+#include <set>
 
 #include "CliError.h"
-#include "LogFollower.h"
+#include "DeviceRoot.h"
+#include "FileEvents.h"
+#include "LineStream.h"
 #include "LogWriter.h"
+#include "Output.h"
 
 namespace brelta::cli {
 
+using host::LineStream;
+using host::LogWriter;
+
 namespace {
-constexpr int kMainBuffer = 0;
-constexpr int kSystemBuffer = 2;
-// A record starts with its time stamp, "2026-12-05T13:46:45.123Z", which sorts as text.
-constexpr size_t kStampLength = 24;
-constexpr useconds_t kPollMicroseconds = 100 * 1000;
+// The buffers a person can name; the tool writes main and system.
+constexpr int kBuffers[] = {0, 1, 2, 3};
+constexpr int kDefaultBuffers[] = {0, 2};
+constexpr const char kStampPattern[] = "dddd-dd-ddTdd:dd:dd.dddZ";
+constexpr size_t kStampLength = sizeof kStampPattern - 1;
+constexpr const char kPriorities[] = "VDIWEF";
+
+bool Fits(const std::string& text, size_t length) {
+    if (text.size() < length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        char want = kStampPattern[i];
+        bool ok = want == 'd' ? (text[i] >= '0' && text[i] <= '9') : text[i] == want;
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// One line of a buffer file: "<time> <pid> <P>/<TAG>: <message>".
+struct Record {
+    std::string buffer;
+    std::string line;  // as the file holds it
+    std::string time;  // 2026-12-05T13:46:45.123Z, which sorts as text
+    long long pid = 0;
+    char priority = 'I';
+    std::string tag;
+    std::string message;
+};
+
+bool ParseRecord(const std::string& line, Record* record) {
+    if (!Fits(line, kStampLength) || line.size() < kStampLength + 5 || line[kStampLength] != ' ')
+        return false;
+    size_t at = kStampLength + 1, digits = at;
+    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9') ++digits;
+    if (digits == at || digits - at > 18 || digits + 3 > line.size() || line[digits] != ' ' ||
+        std::strchr(kPriorities, line[digits + 1]) == nullptr || line[digits + 2] != '/')
+        return false;
+    size_t colon = line.find(": ", digits + 3);
+    if (colon == std::string::npos) return false;
+    record->line = line;
+    record->time = line.substr(0, kStampLength);
+    record->pid = std::stoll(line.substr(at, digits - at));
+    record->priority = line[digits + 1];
+    record->tag = line.substr(digits + 3, colon - digits - 3);
+    record->message = line.substr(colon + 2);
+    return true;
+}
+
+std::string Stamp(long long seconds) {
+    time_t t = static_cast<time_t>(seconds);
+    struct tm tm;
+    gmtime_r(&t, &tm);
+    char text[32];
+    strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &tm);
+    return text;
+}
+
+// --since: a time stamp or its leading part (2026-12-05, 2026-12-05T13:46, with a blank for
+// the T), or an age such as 10m (s, m, h or d) before now. The text that records' time stamps
+// are compared with.
+std::optional<std::string> SinceStamp(std::string text) {
+    if (!text.empty() && text[0] == '-') text.erase(0, 1);
+    if (text.size() >= 2 && std::strchr("smhd", text.back()) != nullptr &&
+        text.find_first_not_of("0123456789", 0) == text.size() - 1 && text.size() <= 10) {
+        long long unit = text.back() == 's'   ? 1
+                         : text.back() == 'm' ? 60
+                         : text.back() == 'h' ? 3600
+                                              : 86400;
+        struct timeval now;
+        gettimeofday(&now, nullptr);
+        return Stamp(now.tv_sec - std::stoll(text.substr(0, text.size() - 1)) * unit);
+    }
+    if (text.size() > 10 && text[10] == ' ') text[10] = 'T';
+    if (!text.empty() && text.back() == 'Z') text.pop_back();
+    for (size_t length : {10, 13, 16, 19, 21, 22, 23})
+        if (text.size() == length && Fits(text, length)) return text;
+    return std::nullopt;
+}
+
+// --priority: a letter or a name; its rank in kPriorities, or -1.
+int PriorityRank(const std::string& text) {
+    static const char* const kNames[] = {"verbose", "debug", "info", "warning", "error", "fatal"};
+    for (int rank = 0; rank < 6; ++rank) {
+        if (text.size() == 1 && (text[0] == kPriorities[rank] || text[0] == kPriorities[rank] + 32))
+            return rank;
+        if (text == kNames[rank] || (rank == 3 && text == "warn")) return rank;
+    }
+    return -1;
+}
+
+struct Filter {
+    std::string since;
+    int minRank = 0;
+    std::set<std::string> tags;
+    bool Passes(const Record& record) const {
+        if (!since.empty() && record.time.compare(0, since.size(), since) < 0) return false;
+        if (static_cast<int>(std::strchr(kPriorities, record.priority) - kPriorities) < minRank)
+            return false;
+        return tags.empty() || tags.count(record.tag) != 0;
+    }
+};
+
+// The buffers being read, each a stream with the record it has read ahead.
+class Merger {
+public:
+    void Add(int buffer, bool follow) {
+        m_Sources.push_back(Source{LogWriter::BufferName(buffer),
+                                   LineStream(LogWriter::BufferPath(buffer), follow),
+                                   {},
+                                   0});
+    }
+    // Hands each record that is there now to `each`, in time order (a buffer's own order is
+    // kept; on equal times the buffer named first goes first). A buffer that cannot be read
+    // is a failure.
+    template <typename Each>
+    void Drain(Each each) {
+        for (;;) {
+            Source* best = nullptr;
+            for (Source& source : m_Sources) {
+                if (!source.ahead && !Advance(source)) continue;
+                if (best == nullptr || source.ahead->time < best->ahead->time) best = &source;
+            }
+            if (best == nullptr) return;
+            each(*best->ahead);
+            best->ahead.reset();
+        }
+    }
+    void WarnSkipped() const {
+        for (const Source& source : m_Sources) {
+            size_t skipped = source.broken + source.lines.TooLong();
+            if (skipped > 0)
+                Output::Warn("skipped " + Output::Count(skipped, "line") + " of log/" +
+                             source.name + " (not log records)");
+        }
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const Source& source : m_Sources) names.push_back(source.name);
+        return names;
+    }
+
+private:
+    struct Source {
+        std::string name;
+        LineStream lines;
+        std::optional<Record> ahead;
+        size_t broken = 0;
+    };
+    bool Advance(Source& source) {
+        std::string line;
+        for (;;) {
+            LineStream::Result result = source.lines.Next(&line);
+            if (result == LineStream::Result::Error)
+                throw CliError::Failure("cannot read " + source.lines.ErrorText());
+            if (result == LineStream::Result::End) return false;
+            Record record;
+            if (ParseRecord(line, &record)) {
+                record.buffer = source.name;
+                source.ahead = std::move(record);
+                return true;
+            }
+            ++source.broken;
+        }
+    }
+    std::vector<Source> m_Sources;
+};
+
+void Show(const Record& record, bool json) {
+    if (!json) {
+        // Records are escaped by their writer; a hand-made line may still hold raw controls.
+        Output::Print(LogWriter::Escape(record.line) + "\n");
+        return;
+    }
+    Output::Object object;
+    object["buffer"] = record.buffer;
+    object["time"] = record.time;
+    object["pid"] = record.pid;
+    object["priority"] = std::string(1, record.priority);
+    object["tag"] = record.tag;
+    object["message"] = record.message;
+    Output::PrintJson(object);
+}
 }  // namespace
 
 const char* LogCommand::Usage() const {
-    return "  log [main|system] [-f]        print the log records (both buffers unless one is\n"
-           "                                named); -f: go on printing new ones, until ^C\n";
+    return "  log [-f] [-n N] [--since TIME] [-p PRIORITY] [-t TAG]... [--json] [BUFFER...]\n"
+           "                                print the log records, the buffers (main and system\n"
+           "                                unless named) merged in time order\n";
 }
 
-std::vector<std::string> LogCommand::Merge(const std::vector<std::vector<std::string>>& buffers) {
-    std::vector<std::string> merged;
-    std::vector<size_t> next(buffers.size(), 0);
-    for (;;) {
-        int best = -1;
-        for (size_t b = 0; b < buffers.size(); ++b) {
-            if (next[b] >= buffers[b].size()) continue;
-            if (best < 0 || buffers[b][next[b]].compare(0, kStampLength, buffers[best][next[best]],
-                                                        0, kStampLength) < 0)
-                best = static_cast<int>(b);
-        }
-        if (best < 0) return merged;
-        merged.push_back(buffers[best][next[best]++]);
+const char* LogCommand::Details() const {
+    return "  -f, --follow         go on printing records as they are written, until ^C\n"
+           "  -n, --lines N        only the last N records (then follow, with -f)\n"
+           "  --since TIME         records from TIME on: 2026-12-05, 2026-12-05T13:46 (UTC, as\n"
+           "                       the records' stamps), or an age: 90s, 10m, 2h, 1d\n"
+           "  -p, --priority P     records of priority P or higher: V D I W E F, or verbose,\n"
+           "                       debug, info, warning, error, fatal\n"
+           "  -t, --tag TAG        records of TAG only (repeat for several tags)\n"
+           "BUFFER: main, radio, system or apps. Text output is each record as written. Lines\n"
+           "that are not records (torn by a full disk, written by hand) are skipped with a\n"
+           "warning.\n"
+           "\n"
+           "--json: {\"buffer\":BUFFER,\"time\":TIME,\"pid\":PID,\"priority\":\"I\",\"tag\":TAG,\n"
+           "\"message\":MESSAGE}, the message as written (control characters as \\xNN).\n";
+}
+
+int LogCommand::Run(const std::vector<std::string>& words) {
+    std::vector<std::string> all = {"log"};
+    all.insert(all.end(), words.begin(), words.end());
+    bool helped = false;
+    Arguments args = Parse(all,
+                           {{"follow", 'f', false},
+                            {"lines", 'n', true},
+                            {"since", 0, true},
+                            {"priority", 'p', true},
+                            {"tag", 't', true},
+                            {"json", 0, false}},
+                           "log [-f] [-n N] [--since TIME] [-p PRIORITY] [-t TAG]... [--json] "
+                           "[BUFFER...]",
+                           &helped);
+    if (helped) return 0;
+    Filter filter;
+    if (args.Has("since")) {
+        std::optional<std::string> since = SinceStamp(args.Value("since"));
+        if (!since)
+            throw CliError::Usage("'" + args.Value("since") +
+                                  "' is not a time (2026-12-05T13:46) or an age (10m)");
+        filter.since = *since;
     }
-}
+    if (args.Has("priority")) {
+        filter.minRank = PriorityRank(args.Value("priority"));
+        if (filter.minRank < 0)
+            throw CliError::Usage("'" + args.Value("priority") +
+                                  "' is not a priority (V D I W E F, or verbose ... fatal)");
+    }
+    for (const std::string& tag : args.Values("tag")) filter.tags.insert(tag);
+    long long last = -1;
+    if (args.Has("lines")) {
+        const std::string& text = args.Value("lines");
+        if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
+            throw CliError::Usage("'" + text + "' is not a number of records");
+        last = std::stoll(text);
+    }
+    bool follow = args.Has("follow"), json = args.Has("json");
 
-int LogCommand::Run(const std::vector<std::string>& args) {
-    bool follow = false;
     std::vector<int> buffers;
-    for (const std::string& word : args) {
-        if (word == "-f" || word == "--follow")
-            follow = true;
-        else if (buffers.empty() && (word == "main" || word == "system"))
-            buffers.push_back(word == "main" ? kMainBuffer : kSystemBuffer);
-        else
-            throw CliError::Usage("unexpected '" + word + "'; usage: brelta-device log " +
-                                  "[main|system] [-f]");
+    for (const std::string& name : args.Operands()) {
+        int found = -1;
+        for (int buffer : kBuffers)
+            if (name == LogWriter::BufferName(buffer)) found = buffer;
+        if (found < 0)
+            throw CliError::Usage("unknown buffer '" + name + "' (main, radio, system or apps)");
+        for (int buffer : buffers)
+            if (buffer == found) throw CliError::Usage("buffer '" + name + "' named twice");
+        buffers.push_back(found);
     }
-    if (buffers.empty()) buffers = {kMainBuffer, kSystemBuffer};
+    if (buffers.empty()) buffers.assign(std::begin(kDefaultBuffers), std::end(kDefaultBuffers));
 
-    std::vector<LogFollower> followers;
-    for (int buffer : buffers) followers.emplace_back(host::LogWriter::BufferPath(buffer));
-    for (;;) {
-        std::vector<std::vector<std::string>> fresh;
-        for (LogFollower& follower : followers) fresh.push_back(follower.ReadNew());
-        for (const std::string& line : Merge(fresh)) Print(line + "\n");
-        if (!follow) return 0;
-        // A reader at the other end of a pipe sees each record as it comes.
-        std::fflush(stdout);
-        usleep(kPollMicroseconds);
-    }
+    Merger merger;
+    for (int buffer : buffers) merger.Add(buffer, follow);
+    // -n keeps only the last N records seen, so that its memory stays bounded too.
+    std::deque<Record> tail;
+    merger.Drain([&](const Record& record) {
+        if (!filter.Passes(record)) return;
+        if (last < 0) return Show(record, json);
+        tail.push_back(record);
+        if (static_cast<long long>(tail.size()) > last) tail.pop_front();
+    });
+    for (const Record& record : tail) Show(record, json);
+    merger.WarnSkipped();
+    if (!follow) return 0;
+    Output::Flush();
+    std::string dir = host::DeviceRoot::Path() + "/log";
+    for (const std::string& name : merger.Names())
+        FileEvents::FollowFile(dir, name, [&merger, &filter, json]() {
+            merger.Drain([&](const Record& record) {
+                if (filter.Passes(record)) Show(record, json);
+            });
+            Output::Flush();
+        });
+    FileEvents::Run();
+    return 0;
 }
 
 }  // namespace brelta::cli

@@ -5,17 +5,15 @@
 
 namespace brelta::cli {
 
-// log [main|system] [-f]: the records of the system log, both buffers merged in time order
-// unless one is named; -f keeps printing records as they are written.
+// log [options] [BUFFER...]: the records of the system log, the buffers merged in time order,
+// streamed (a log of any size is read in constant memory); -f follows them as they are
+// written.
 class LogCommand : public CommandGroup {
 public:
     const char* Name() const override { return "log"; }
     const char* Usage() const override;
-    int Run(const std::vector<std::string>& args) override;
-
-    // Merges per-buffer record lists (each in its file's order) by their time stamps; on
-    // equal times the earlier buffer's record comes first.
-    static std::vector<std::string> Merge(const std::vector<std::vector<std::string>>& buffers);
+    const char* Details() const override;
+    int Run(const std::vector<std::string>& words) override;
 };
 
 }  // namespace brelta::cli

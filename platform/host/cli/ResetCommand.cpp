@@ -14,7 +14,7 @@ namespace brelta::cli {
 using host::DeviceRoot;
 
 const char* ResetCommand::Usage() const {
-    return "  reset [--yes]                 empty the device root (asks first without --yes)\n";
+    return "  reset [-y|--yes]              empty the device root (asks first without --yes)\n";
 }
 
 bool ResetCommand::Confirmed(const std::string& root) {
@@ -30,13 +30,15 @@ bool ResetCommand::Confirmed(const std::string& root) {
     return word == "y" || word == "Y" || word == "yes" || word == "YES" || word == "Yes";
 }
 
-int ResetCommand::Run(const std::vector<std::string>& args) {
-    bool yes = false;
-    for (const std::string& word : args) {
-        if (word != "--yes" && word != "-y")
-            throw CliError::Usage("unexpected '" + word + "'; usage: brelta-device reset [--yes]");
-        yes = true;
-    }
+int ResetCommand::Run(const std::vector<std::string>& words) {
+    // reset has no subcommand: its words are all options.
+    std::vector<std::string> all = {"reset"};
+    all.insert(all.end(), words.begin(), words.end());
+    bool helped = false;
+    Arguments args = Parse(all, {{"yes", 'y', false}}, "reset [-y|--yes]", &helped);
+    if (helped) return 0;
+    args.RequireOperands(0, 0);
+    bool yes = args.Has("yes");
     const std::string& root = DeviceRoot::Path();
     DIR* dir = opendir(root.c_str());
     if (dir == nullptr) {

@@ -12,7 +12,7 @@ class ResetCommand : public CommandGroup {
 public:
     const char* Name() const override { return "reset"; }
     const char* Usage() const override;
-    int Run(const std::vector<std::string>& args) override;
+    int Run(const std::vector<std::string>& words) override;
 
 private:
     static bool Confirmed(const std::string& root);

@@ -2,24 +2,46 @@
 #define BRELTA_CLI_SETTINGSCOMMAND_H
 
 #include "CommandGroup.h"
+#include "Output.h"
+#include "SettingsStore.h"
 
 namespace brelta::cli {
 
-// settings get/set/list/watch: the settings store of the device root, through the store's
-// own reader and writer, so that the CLI and the platform never disagree on the format.
+// settings get/set/unset/list/dump/load/watch: the settings store of the device root,
+// through the store's own reader and writer, so that the CLI and the platform never disagree
+// on the format.
 class SettingsCommand : public CommandGroup {
 public:
     const char* Name() const override { return "settings"; }
     const char* Usage() const override;
-    int Run(const std::vector<std::string>& args) override;
+    const char* Details() const override;
+    int Run(const std::vector<std::string>& words) override;
+
+    // A key as the store holds it now. `valid` is false for a file that is not a setting.
+    struct Setting {
+        std::string key;
+        bool valid = false;
+        host::SettingType type = host::SettingType::Int;
+        std::string value;  // as stored: bools 0/1, doubles as written
+    };
+    // The value as every command prints it: bools as true/false, doubles in their shortest
+    // form that reads back as the same number.
+    static std::string Display(const Setting& setting);
+    // KEY TYPE VALUE, or KEY (not a valid setting), escaped; a blank in a key as \x20.
+    static std::string Text(const Setting& setting);
+    // {"key":..., "type":..., "value":...}; type and value null when it is not a setting.
+    static Output::Object Json(const Setting& setting);
+    // The value text the store keeps for what a person typed: true/false for bools.
+    static bool StoredValue(host::SettingType type, const std::string& typed, std::string* value);
 
 private:
-    static int Get(const std::vector<std::string>& args);
-    static int Set(const std::vector<std::string>& args);
-    static int List(const std::vector<std::string>& args);
-    static int Watch(const std::vector<std::string>& args);
-    // The key's file, or a usage error when the key cannot be one.
-    static std::string KeyPath(const std::string& key);
+    int Get(const std::vector<std::string>& words);
+    int Set(const std::vector<std::string>& words);
+    int Unset(const std::vector<std::string>& words);
+    int List(const std::vector<std::string>& words);
+    int Dump(const std::vector<std::string>& words);
+    int Load(const std::vector<std::string>& words);
+    int Watch(const std::vector<std::string>& words);
 };
 
 }  // namespace brelta::cli

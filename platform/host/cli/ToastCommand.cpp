@@ -1,27 +1,35 @@
 #include "ToastCommand.h"
 
+#include <glib.h>
 #include <signal.h>
-#include <unistd.h>
+#include <sys/inotify.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "CliError.h"
+#include "DeviceRoot.h"
+#include "FileEvents.h"
 #include "FileUtil.h"
+#include "JsonJournal.h"
 #include "NotificationInput.h"
 #include "NotificationScreen.h"
 #include "NotificationView.h"
+#include "Output.h"
 #include "SettingsStore.h"
 
 namespace brelta::cli {
 
 using host::NotificationInput;
+using host::NotificationRecord;
 using host::NotificationScreen;
+using Json = host::JsonJournalReader::Json;
 
 namespace {
 // The service lives in the process that posted: once that process has ended, nothing draws
 // its notification, times it out or takes its input.
-bool ProcessLives(long pid) {
-    return pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+bool ProcessLives(long long pid) {
+    return pid > 0 && pid <= INT_MAX && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
 }
 
 int ParseNumber(const std::string& word, const char* what) {
@@ -33,64 +41,201 @@ int ParseNumber(const std::string& word, const char* what) {
 
 constexpr int kHiddenByUser = 100;
 // How long a press waits for the posting process to take its input file.
-constexpr int kTakeWaitMilliseconds = 3000;
+constexpr guint kTakeWaitMilliseconds = 3000;
+
+std::vector<NotificationScreen::Shown> OnScreen() {
+    std::vector<NotificationScreen::Shown> shown;
+    host::JsonJournalReader::Skipped skipped;
+    std::string error;
+    if (!NotificationScreen::Read(&shown, &skipped, &error))
+        throw CliError::Failure("cannot read " + error);
+    Output::WarnSkipped(host::JsonJournal::kNotifications, skipped);
+    return shown;
+}
+
+// "TITLE | CONTENT | [>OK<] [Cancel]", escaped, the default button marked as on screen.
+std::string Summary(const NotificationRecord& record) {
+    auto text = [&record](int type) {
+        const NotificationRecord::Text* found = record.FindText(type);
+        return found != nullptr ? Output::Escape(found->text) : std::string();
+    };
+    std::string line = text(0) + " | " + text(1);
+    if (!record.Buttons().empty()) line += " |";
+    for (int index : record.Buttons()) {
+        bool isDefault = record.DefaultButton() == index;
+        line += (isDefault ? " [>" : " [ ") + text(NotificationRecord::ButtonTextType(index)) +
+                (isDefault ? "<]" : " ]");
+    }
+    return line;
+}
+
+std::string PidText(const Json& line) {
+    std::optional<long long> pid = host::JsonJournalReader::IntMember(line, "pid");
+    return pid ? std::to_string(*pid) : "-";
+}
+
+// One journal line as toast watch prints it.
+std::string Describe(const Json& line) {
+    const std::string* op = host::JsonJournalReader::StringMember(line, "op");
+    std::string id = std::to_string(NotificationScreen::Id(line));
+    if (op != nullptr && *op == "post")
+        return "post " + id + " pid " + PidText(line) + ": " +
+               Summary(*NotificationScreen::RecordFromPost(line));
+    if (op != nullptr && *op == "event") {
+        int event =
+            static_cast<int>(host::JsonJournalReader::IntMember(line, "event").value_or(-1));
+        return "event " + id + " pid " + PidText(line) + ": " +
+               host::NotificationView::EventName(event) + " (" + std::to_string(event) + ")";
+    }
+    if (op != nullptr && *op == "delete_all") {
+        std::string ids;
+        auto all = line.find("ids");
+        if (all != line.end() && all->is_array())
+            for (const Json& each : *all)
+                ids += (ids.empty() ? "" : ",") +
+                       std::to_string(NotificationScreen::Id(Json{{"id", each}}));
+        return "delete_all " + (ids.empty() ? "-" : ids) + " pid " + PidText(line);
+    }
+    return "unknown " + Output::Escape(line.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
 }  // namespace
 
 const char* ToastCommand::Usage() const {
-    return "  toast list                    draw the notifications on screen now\n"
+    return "  toast list [--json]           print the notifications on screen now\n"
            "  toast press ID BUTTON         press button 1 or 2 of notification ID\n"
-           "  toast hide ID                 hide notification ID as its user would\n";
+           "  toast hide ID                 hide notification ID as its user would\n"
+           "  toast watch [--json]          print each post, event and deletion as it comes\n";
 }
 
-int ToastCommand::Run(const std::vector<std::string>& args) {
-    std::string command = Subcommand(args);
-    if (command == "list") return List(args);
-    if (command == "press") return Act(args, 2, "toast press ID BUTTON");
-    if (command == "hide") return Act(args, 1, "toast hide ID");
+const char* ToastCommand::Details() const {
+    return "list: ID pid PID: TITLE | CONTENT | [BUTTON]..., the default button as [>OK<];\n"
+           "a notification is on screen while the process that posted it runs, until it is\n"
+           "pressed, hidden, timed out or deleted. press and hide wait up to 3 s for that\n"
+           "process to take the input.\n"
+           "watch: post ID pid PID: ..., event ID pid PID: WHAT (EVENT), delete_all IDS pid PID.\n"
+           "\n"
+           "--json: list: {\"id\":ID,\"pid\":PID,\"type\":...,\"title\":...,\"content\":...,\n"
+           "\"image\":...,\"buttons\":[{\"button\":1,\"text\":...,\"image\":...}],\"default_"
+           "button\":...,\n"
+           "\"display_applist\":...,\"layout\":...,\"hide_timeout\":...}, the members of its "
+           "latest\n"
+           "post; watch: each journal line as written, with its \"op\".\n";
+}
+
+int ToastCommand::Run(const std::vector<std::string>& words) {
+    std::string command = Subcommand(words);
+    if (command == "list") return List(words);
+    if (command == "press") return Act(words, true);
+    if (command == "hide") return Act(words, false);
+    if (command == "watch") return Watch(words);
     UnknownSubcommand(command);
 }
 
-int ToastCommand::List(const std::vector<std::string>& args) {
-    RequireCount(args, 1, 0, 0, "toast list");
-    for (const NotificationScreen::Shown& shown : NotificationScreen::OnScreen()) {
+int ToastCommand::List(const std::vector<std::string>& words) {
+    bool helped = false;
+    Arguments args = Parse(words, {{"json", 0, false}}, "toast list [--json]", &helped);
+    if (helped) return 0;
+    args.RequireOperands(0, 0);
+    for (const NotificationScreen::Shown& shown : OnScreen()) {
         if (!ProcessLives(shown.pid)) continue;
-        Print(host::NotificationView::Box(*shown.record, NotificationInput::Dir()));
-        Print("  posted by pid " + std::to_string(shown.pid) + "\n");
+        if (args.Has("json")) {
+            Json post = shown.post;
+            post.erase("op");
+            Output::PrintJson(post);
+        } else {
+            Output::Print(std::to_string(shown.id) + " pid " + std::to_string(shown.pid) + ": " +
+                          Summary(*shown.record) + "\n");
+        }
     }
     return 0;
 }
 
-int ToastCommand::Act(const std::vector<std::string>& args, size_t count, const char* synopsis) {
-    RequireCount(args, 1, count, count, synopsis);
-    int id = ParseNumber(args[1], "notification id");
+int ToastCommand::Watch(const std::vector<std::string>& words) {
+    bool helped = false;
+    Arguments args = Parse(words, {{"json", 0, false}}, "toast watch [--json]", &helped);
+    if (helped) return 0;
+    args.RequireOperands(0, 0);
+    bool json = args.Has("json");
+    host::JsonJournalReader reader(host::JsonJournal::kNotifications, true);
+    // Only what comes from now on: the journal so far is history (toast list shows what of
+    // it is still on screen).
+    Json line;
+    host::LineStream::Result result;
+    while ((result = reader.Next(&line)) == host::LineStream::Result::Line) {
+    }
+    if (result == host::LineStream::Result::Error)
+        throw CliError::Failure("cannot read " + reader.ErrorText());
+    std::string path = host::DeviceRoot::Path() + "/" + host::JsonJournal::kNotifications;
+    std::string dir = host::FileUtil::Parent(path);
+    FileEvents::FollowFile(dir, path.substr(dir.size() + 1), [&reader, json]() {
+        Json line;
+        host::LineStream::Result result;
+        while ((result = reader.Next(&line)) == host::LineStream::Result::Line) {
+            if (json)
+                Output::PrintJson(line);
+            else
+                Output::Print(Describe(line) + "\n");
+        }
+        if (result == host::LineStream::Result::Error)
+            throw CliError::Failure("cannot read " + reader.ErrorText());
+        Output::Flush();
+    });
+    FileEvents::Run();
+    return 0;
+}
+
+int ToastCommand::Act(const std::vector<std::string>& words, bool press) {
+    bool helped = false;
+    Arguments args = Parse(words, {}, press ? "toast press ID BUTTON" : "toast hide ID", &helped);
+    if (helped) return 0;
+    args.RequireOperands(press ? 2 : 1, press ? 2 : 1);
+    const std::string& idText = args.Operands()[0];
+    int id = ParseNumber(idText, "notification id");
     int event = kHiddenByUser;
     int button = 0;
-    if (count == 2) {
-        button = ParseNumber(args[2], "button (1 or 2)");
-        if (button != 1 && button != 2) throw CliError::Usage("BUTTON is 1 or 2");
+    if (press) {
+        button = ParseNumber(args.Operands()[1], "button (1 or 2)");
+        if (!NotificationRecord::ValidButton(button)) throw CliError::Usage("BUTTON is 1 or 2");
         event = button - 1;
     }
-    long pid = 0;
-    for (const NotificationScreen::Shown& shown : NotificationScreen::OnScreen()) {
+    long long pid = 0;
+    for (const NotificationScreen::Shown& shown : OnScreen()) {
         if (shown.id != id) continue;
         if (button != 0 && shown.record->Buttons().count(button) == 0)
-            throw CliError::Failure("notification " + args[1] + " has no button " + args[2]);
+            throw CliError::Failure("notification " + idText + " has no button " +
+                                    std::to_string(button));
         pid = shown.pid;
     }
-    if (pid == 0) throw CliError::Failure("notification " + args[1] + " is not on screen");
+    if (pid == 0) throw CliError::Failure("notification " + idText + " is not on screen");
     if (!ProcessLives(pid))
-        throw CliError::Failure("notification " + args[1] + " belongs to process " +
+        throw CliError::Failure("notification " + idText + " belongs to process " +
                                 std::to_string(pid) + ", which has ended");
 
     std::string path = NotificationInput::Path(id);
+    std::string name = path.substr(path.rfind('/') + 1);
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    // Watched before it is written, so that its taking cannot be missed.
+    bool taken = false;
+    FileEvents::Add(NotificationInput::Dir(), [&](const std::string& file, std::uint32_t mask) {
+        if ((file == name && (mask & (IN_DELETE | IN_MOVED_FROM))) || (mask & IN_Q_OVERFLOW)) {
+            taken = !host::FileUtil::Exists(path);
+            if (taken) g_main_loop_quit(loop);
+        }
+    });
     // Complete when it appears (renamed into place), so that the service takes it at once.
     errno = 0;
     if (!host::FileUtil::WriteAtomically(path, std::to_string(event) + "\n"))
         throw CliError::SystemFailure("cannot write " + path, errno != 0 ? errno : EIO);
-    for (int waited = 0; waited < kTakeWaitMilliseconds; waited += 10) {
-        if (!host::FileUtil::Exists(path)) return 0;
-        usleep(10 * 1000);
-    }
+    g_timeout_add(
+        kTakeWaitMilliseconds,
+        [](gpointer loop) {
+            g_main_loop_quit(static_cast<GMainLoop*>(loop));
+            return G_SOURCE_REMOVE;
+        },
+        loop);
+    g_main_loop_run(loop);
+    g_main_loop_unref(loop);
+    if (taken) return 0;
     throw CliError::Failure("process " + std::to_string(pid) + " has not taken " + path +
                             " yet (is its main loop running?); the file stays for it");
 }

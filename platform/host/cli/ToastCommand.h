@@ -5,19 +5,21 @@
 
 namespace brelta::cli {
 
-// toast list/press/hide: the notifications on the emulated TV's screen, from the
+// toast list/press/hide/watch: the notifications on the emulated TV's screen, from the
 // notification journal, and the input files that act on them as a remote's keys would.
 class ToastCommand : public CommandGroup {
 public:
     const char* Name() const override { return "toast"; }
     const char* Usage() const override;
-    int Run(const std::vector<std::string>& args) override;
+    const char* Details() const override;
+    int Run(const std::vector<std::string>& words) override;
 
 private:
-    static int List(const std::vector<std::string>& args);
-    // Writes `event` into the input file of the notification and waits until its process
-    // has taken it.
-    static int Act(const std::vector<std::string>& args, size_t count, const char* synopsis);
+    int List(const std::vector<std::string>& words);
+    int Watch(const std::vector<std::string>& words);
+    // Writes the event of a press or a hide into the notification's input file and waits
+    // until its process has taken it.
+    int Act(const std::vector<std::string>& words, bool press);
 };
 
 }  // namespace brelta::cli

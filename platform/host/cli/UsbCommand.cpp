@@ -1,10 +1,10 @@
 #include "UsbCommand.h"
 
 #include <cerrno>
-#include <cstdio>
 
 #include "CliError.h"
 #include "FileUtil.h"
+#include "Output.h"
 #include "UsbDevices.h"
 
 namespace brelta::cli {
@@ -16,7 +16,8 @@ namespace {
 std::vector<UsbDevices::Line> Attached() {
     std::string content;
     if (!FileUtil::Read(UsbDevices::Path(), &content) && FileUtil::Exists(UsbDevices::Path()))
-        throw CliError::SystemFailure("cannot read " + UsbDevices::Path(), errno);
+        throw CliError::Failure("cannot read " + UsbDevices::Path() +
+                                " (not a regular file of at most 1 MiB)");
     return UsbDevices::Parse(content);
 }
 
@@ -38,21 +39,31 @@ void RequireOneField(const std::string& text, const char* what) {
 const char* UsbCommand::Usage() const {
     return "  usb attach MOUNTPATH [PRODUCT] attach a USB storage device mounted at MOUNTPATH\n"
            "  usb detach MOUNTPATH          detach it\n"
-           "  usb list                      print MOUNTPATH<TAB>PRODUCT of each, in list order\n";
+           "  usb list [--json]             print MOUNTPATH<TAB>PRODUCT of each, in list order\n";
 }
 
-int UsbCommand::Run(const std::vector<std::string>& args) {
-    std::string command = Subcommand(args);
-    if (command == "attach") return Attach(args);
-    if (command == "detach") return Detach(args);
-    if (command == "list") return List(args);
+const char* UsbCommand::Details() const {
+    return "MOUNTPATH is absolute: the tool uses it as it stands, from any directory. PRODUCT\n"
+           "defaults to \"USB Storage\".\n"
+           "\n"
+           "--json: {\"mountpath\":MOUNTPATH,\"product\":PRODUCT}.\n";
+}
+
+int UsbCommand::Run(const std::vector<std::string>& words) {
+    std::string command = Subcommand(words);
+    if (command == "attach") return Attach(words);
+    if (command == "detach") return Detach(words);
+    if (command == "list") return List(words);
     UnknownSubcommand(command);
 }
 
-int UsbCommand::Attach(const std::vector<std::string>& args) {
-    RequireCount(args, 1, 1, 2, "usb attach MOUNTPATH [PRODUCT]");
-    const std::string& mount = args[1];
-    std::string product = args.size() > 2 ? args[2] : kDefaultProduct;
+int UsbCommand::Attach(const std::vector<std::string>& words) {
+    bool helped = false;
+    Arguments args = Parse(words, {}, "usb attach MOUNTPATH [PRODUCT]", &helped);
+    if (helped) return 0;
+    args.RequireOperands(1, 2);
+    const std::string& mount = args.Operands()[0];
+    std::string product = args.Operands().size() > 1 ? args.Operands()[1] : kDefaultProduct;
     RequireOneField(mount, "MOUNTPATH");
     RequireOneField(product, "PRODUCT");
     // The tool uses the path as it stands, from whatever directory it runs in.
@@ -62,24 +73,36 @@ int UsbCommand::Attach(const std::vector<std::string>& args) {
         if (line.mountpath == mount) throw CliError::Failure(mount + " is already attached");
     lines.push_back({mount, product});
     Save(lines);
-    if (!FileUtil::Exists(mount))
-        std::fprintf(stderr, "brelta-device: note: %s does not exist yet\n", mount.c_str());
+    if (!FileUtil::Exists(mount)) Output::Warn(Output::Escape(mount) + " does not exist yet");
     return 0;
 }
 
-int UsbCommand::Detach(const std::vector<std::string>& args) {
-    RequireCount(args, 1, 1, 1, "usb detach MOUNTPATH");
+int UsbCommand::Detach(const std::vector<std::string>& words) {
+    bool helped = false;
+    Arguments args = Parse(words, {}, "usb detach MOUNTPATH", &helped);
+    if (helped) return 0;
+    args.RequireOperands(1, 1);
     std::vector<UsbDevices::Line> lines = Attached(), kept;
     for (const UsbDevices::Line& line : lines)
-        if (line.mountpath != args[1]) kept.push_back(line);
-    if (kept.size() == lines.size()) throw CliError::Failure(args[1] + " is not attached");
+        if (line.mountpath != args.Operands()[0]) kept.push_back(line);
+    if (kept.size() == lines.size())
+        throw CliError::Failure(Output::Escape(args.Operands()[0]) + " is not attached");
     Save(kept);
     return 0;
 }
 
-int UsbCommand::List(const std::vector<std::string>& args) {
-    RequireCount(args, 1, 0, 0, "usb list");
-    Print(UsbDevices::Format(Attached()));
+int UsbCommand::List(const std::vector<std::string>& words) {
+    bool helped = false;
+    Arguments args = Parse(words, {{"json", 0, false}}, "usb list [--json]", &helped);
+    if (helped) return 0;
+    args.RequireOperands(0, 0);
+    for (const UsbDevices::Line& line : Attached()) {
+        if (args.Has("json"))
+            Output::PrintJson({{"mountpath", line.mountpath}, {"product", line.product}});
+        else
+            Output::Print(Output::Escape(line.mountpath) + "\t" + Output::Escape(line.product) +
+                          "\n");
+    }
     return 0;
 }
 

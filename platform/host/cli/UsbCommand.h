@@ -14,12 +14,13 @@ public:
 
     const char* Name() const override { return "usb"; }
     const char* Usage() const override;
-    int Run(const std::vector<std::string>& args) override;
+    const char* Details() const override;
+    int Run(const std::vector<std::string>& words) override;
 
 private:
-    static int Attach(const std::vector<std::string>& args);
-    static int Detach(const std::vector<std::string>& args);
-    static int List(const std::vector<std::string>& args);
+    int Attach(const std::vector<std::string>& words);
+    int Detach(const std::vector<std::string>& words);
+    int List(const std::vector<std::string>& words);
 };
 
 }  // namespace brelta::cli

@@ -76,7 +76,7 @@ bool AppControl::Record(const app_control_s& request, int result) {
                                Build(request, static_cast<long>(getpid()), result));
 }
 
-std::string AppControl::Describe(const app_control_s& request, int result) {
+std::string AppControl::Describe(const app_control_s& request, int result, bool colour) {
     std::string text = "[launch] ";
     text += request.hasAppId ? LogWriter::Escape(request.appId) : "(no application id)";
     if (request.hasOperation) text += " (" + LogWriter::Escape(request.operation) + ")";
@@ -87,7 +87,8 @@ std::string AppControl::Describe(const app_control_s& request, int result) {
         if (entry.first == kSettingsPageKey)
             text += "settings page " + LogWriter::Escape(entry.second);
         else if (entry.first == "text")
-            text += Markup::ToAnsi(entry.second);
+            text += colour ? Markup::ToAnsi(entry.second)
+                           : LogWriter::Escape(Markup::Strip(entry.second));
         else
             text += LogWriter::Escape(entry.first) + " = " + LogWriter::Escape(entry.second);
         text += "\n";

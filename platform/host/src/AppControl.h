@@ -43,8 +43,8 @@ public:
     // The journal line: {"pid":P,"app_id":...,"operation":...,"extra":[[k,v],...],"result":R}.
     static std::string JournalLine(const app_control_s& request, long pid, int result);
     // What a person at the terminal sees of a request: the application, the settings page
-    // asked for, the alert text in its mark-up colour, any other extra data.
-    static std::string Describe(const app_control_s& request, int result);
+    // asked for, the alert text (in its mark-up colour with `colour`), any other extra data.
+    static std::string Describe(const app_control_s& request, int result, bool colour);
 };
 
 }  // namespace brelta::host

@@ -80,7 +80,7 @@ bool Faults::ParseValue(const std::string& word, int* value) {
     char* end = nullptr;
     errno = 0;
     long parsed = std::strtol(word.c_str(), &end, 0);
-    if (end == word.c_str() || *end != '\0' || errno != 0) return false;
+    if (end != word.c_str() + word.size() || errno != 0) return false;
     if (parsed < -2147483647L - 1 || parsed > 2147483647L) return false;
     *value = static_cast<int>(parsed);
     return true;

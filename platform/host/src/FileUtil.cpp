@@ -1,9 +1,13 @@
 #include "FileUtil.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <ftw.h>
+#include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -25,6 +29,30 @@ int RemoveEntry(const char* path, const struct stat* st, int type, struct FTW*) 
     else
         unlink(path);
     return 0;
+}
+
+ssize_t WriteOnce(int fd, const std::string& data) {
+    ssize_t n;
+    do {
+        n = write(fd, data.data(), data.size());
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+// Whether `size` more bytes at the end of the open file would stay within the process's
+// file-size limit. Past it, the kernel cuts the write short or fails it (the start-up of the
+// host platform keeps SIGXFSZ from killing the process).
+bool WithinSizeLimit(const struct stat& st, size_t size) {
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return true;
+    return static_cast<unsigned long long>(st.st_size) + size <= limit.rlim_cur;
+}
+
+// The temporary name of a file named `base`, without its six random characters: cut so that
+// the whole name still fits the file-name limit.
+std::string TemporaryStem(const std::string& base) {
+    constexpr size_t kAdded = 8;  // "." before, ".XXXXXX" after
+    return "." + base.substr(0, NAME_MAX - kAdded) + ".";
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -60,28 +88,102 @@ std::string FileUtil::Parent(const std::string& path) {
     return path.substr(0, slash);
 }
 
+int FileUtil::OpenRegular(const std::string& path, int flags, struct stat* st) {
+    // Non-blocking: opening a FIFO would otherwise wait for its other end, for ever.
+    int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    struct stat own;
+    if (st == nullptr) st = &own;
+    if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
+        close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 bool FileUtil::AppendLine(const std::string& path, const std::string& line) {
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    struct stat st;
+    int fd = OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT, &st);
     // The directories are made only when missing: a log record is written at every step of
     // the tool, and checking them each time would cost a stat per record.
     if (fd < 0 && errno == ENOENT && MakeDirs(Parent(path)))
-        fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        fd = OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT, &st);
     if (fd < 0) return false;
     std::string record = line + "\n";
+    const auto size = static_cast<ssize_t>(record.size());
+    // Whole or absent: not written past the size limit, and its disk space reserved first, so
+    // that a full disk fails the reservation rather than cuts the line.
+    bool room = WithinSizeLimit(st, record.size());
+    if (room && fallocate(fd, FALLOC_FL_KEEP_SIZE, st.st_size, size) != 0)
+        room = errno != ENOSPC && errno != EDQUOT && errno != EFBIG;
     // One write: with O_APPEND the kernel places the whole buffer at the end at once.
-    ssize_t n;
-    do {
-        n = write(fd, record.data(), record.size());
-    } while (n < 0 && errno == EINTR);
+    ssize_t n = room ? WriteOnce(fd, record) : -1;
+    if (n > 0 && n < size) {
+        // Cut short all the same (a file system that reserves nothing): the fragment is taken
+        // back, or else ended, so that the next line starts on its own. Only while it is
+        // still the file's end: another append there would have failed on the same full disk.
+        off_t end = lseek(fd, 0, SEEK_CUR);
+        struct stat now;
+        if (fstat(fd, &now) == 0 && now.st_size == end && ftruncate(fd, end - n) != 0)
+            WriteOnce(fd, "\n");
+    }
     close(fd);
-    return n == static_cast<ssize_t>(record.size());
+    return n == size;
+}
+
+namespace {
+// Whether `name` is the name WriteAtomically gives a temporary file of a file named `base`.
+bool IsTemporaryOf(const std::string& name, const std::string& base) {
+    std::string stem = TemporaryStem(base);
+    if (name.size() != stem.size() + 6 || name.compare(0, stem.size(), stem) != 0) return false;
+    for (size_t i = stem.size(); i < name.size(); ++i) {
+        char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// Removes the stale files of `dir` whose names `match`; how many were removed.
+template <typename Match>
+int SweepDir(const std::string& dir, Match match) {
+    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+    if (d == nullptr) return 0;
+    int removed = 0;
+    time_t now = time(nullptr);
+    while (struct dirent* entry = readdir(d)) {
+        if (!match(std::string(entry->d_name))) continue;
+        std::string temp = (dir.empty() ? "" : dir + "/") + entry->d_name;
+        struct stat st;
+        if (lstat(temp.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
+            now - st.st_mtime > FileUtil::kStaleSeconds && unlink(temp.c_str()) == 0)
+            ++removed;
+    }
+    closedir(d);
+    return removed;
+}
+}  // namespace
+
+int FileUtil::SweepTemporaries(const std::string& path) {
+    std::string dir = Parent(path);
+    std::string base = path.substr(dir.empty() ? 0 : dir.size() + 1);
+    return SweepDir(dir, [&base](const std::string& name) { return IsTemporaryOf(name, base); });
+}
+
+int FileUtil::SweepTemporariesIn(const std::string& dir) {
+    constexpr size_t kAdded = 8;  // as in TemporaryStem
+    return SweepDir(dir, [](const std::string& name) {
+        return name.size() > kAdded && IsTemporaryOf(name, name.substr(1, name.size() - kAdded));
+    });
 }
 
 bool FileUtil::WriteAtomically(const std::string& path, const std::string& content) {
     std::string dir = Parent(path);
     if (!dir.empty() && !MakeDirs(dir)) return false;
     std::string base = path.substr(dir.empty() ? 0 : dir.size() + 1);
-    std::string temp = (dir.empty() ? "" : dir + "/") + "." + base + ".XXXXXX";
+    SweepTemporaries(path);
+    std::string temp = (dir.empty() ? "" : dir + "/") + TemporaryStem(base) + "XXXXXX";
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
     int fd = mkostemp(name.data(), O_CLOEXEC);
@@ -94,20 +196,22 @@ bool FileUtil::WriteAtomically(const std::string& path, const std::string& conte
     return ok;
 }
 
-bool FileUtil::Read(const std::string& path, std::string* content, size_t max_bytes) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+namespace {
+// Reads up to `max_bytes` of a regular file; with `whole`, a larger file is a failure.
+bool ReadUpTo(const std::string& path, std::string* content, size_t max_bytes, bool whole) {
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<unsigned long long>(st.st_size) > max_bytes) {
+    int fd = FileUtil::OpenRegular(path, O_RDONLY, &st);
+    if (fd < 0) return false;
+    if (whole && static_cast<unsigned long long>(st.st_size) > max_bytes) {
         close(fd);
         return false;
     }
     std::string out;
     char buffer[4096];
     bool ok = true;
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
+    while (out.size() < max_bytes + (whole ? 1 : 0)) {
+        size_t want = std::min(sizeof buffer, max_bytes + (whole ? 1 : 0) - out.size());
+        ssize_t n = read(fd, buffer, want);
         if (n < 0) {
             if (errno == EINTR) continue;
             ok = false;
@@ -115,14 +219,21 @@ bool FileUtil::Read(const std::string& path, std::string* content, size_t max_by
         }
         if (n == 0) break;
         out.append(buffer, static_cast<size_t>(n));
-        if (out.size() > max_bytes) {
-            ok = false;
-            break;
-        }
     }
     close(fd);
+    // A file that grew past the limit while it was read (the size did not tell: /proc).
+    if (whole && out.size() > max_bytes) ok = false;
     if (ok) *content = std::move(out);
     return ok;
+}
+}  // namespace
+
+bool FileUtil::Read(const std::string& path, std::string* content, size_t max_bytes) {
+    return ReadUpTo(path, content, max_bytes, true);
+}
+
+bool FileUtil::ReadHead(const std::string& path, std::string* content, size_t bytes) {
+    return ReadUpTo(path, content, bytes, false);
 }
 
 bool FileUtil::Exists(const std::string& path) {

@@ -121,13 +121,13 @@ void ReleaseReaderLocked(State& state, GMainContext* context) {
     state.readers.erase(it);
 }
 
-// Everything the descriptor holds now, sorted into the batches of the watches it is for.
+// Everything the descriptor holds now, in the kernel's order: a batch is a run of events for
+// one watch, so that events of different watches are delivered in the order they happened.
 std::vector<Batch> ReadLocked(State& state) {
     std::vector<Batch> batches;
     auto batchOf = [&batches](const Watch& watch) -> std::vector<FileWatch::Event>& {
-        for (Batch& batch : batches)
-            if (batch.id == watch.id) return batch.events;
-        batches.push_back(Batch{watch.id, watch.context, {}});
+        if (batches.empty() || batches.back().id != watch.id)
+            batches.push_back(Batch{watch.id, watch.context, {}});
         return batches.back().events;
     };
     alignas(struct inotify_event) char buffer[16 * 1024];

@@ -37,7 +37,8 @@ public:
         std::uint32_t mask = 0;
         std::string name;  // the file's name within the directory
     };
-    // The events of one read of the descriptor for this watch, in the kernel's order.
+    // Events for this watch, in the kernel's order: a run of them that one read of the
+    // descriptor found with no event of another watch in between.
     using Callback = void (*)(const std::vector<Event>& events, void* userData);
 
     // Starts watching the directory `dir` (it must exist; links to it are followed) for the

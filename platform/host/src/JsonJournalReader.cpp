@@ -1,54 +1,87 @@
 #include "JsonJournalReader.h"
 
-#include <sstream>
-
 #include "DeviceRoot.h"
-#include "FileUtil.h"
 
 namespace brelta::host {
 
-std::string JsonJournalReader::ToLine(JsonNode* node) {
-    JsonGenerator* generator = json_generator_new();
-    json_generator_set_pretty(generator, FALSE);
-    json_generator_set_root(generator, node);
-    gchar* text = json_generator_to_data(generator, nullptr);
-    std::string line = text != nullptr ? text : "";
-    g_free(text);
-    g_object_unref(generator);
-    return line;
-}
+JsonJournalReader::JsonJournalReader(const std::string& relative, bool follow)
+    : m_Lines(DeviceRoot::Path() + "/" + relative, follow) {}
 
-std::vector<JsonNode*> JsonJournalReader::ReadAll(const std::string& relative) {
-    std::vector<JsonNode*> nodes;
-    std::string content;
-    if (!FileUtil::Read(DeviceRoot::Path() + "/" + relative, &content, 256 * 1024 * 1024))
-        return nodes;
-    std::istringstream lines(content);
-    std::string line;
-    JsonParser* parser = json_parser_new();
-    while (std::getline(lines, line)) {
-        if (!json_parser_load_from_data(parser, line.c_str(), -1, nullptr)) continue;
-        JsonNode* root = json_parser_get_root(parser);
-        if (root != nullptr && JSON_NODE_HOLDS_OBJECT(root)) nodes.push_back(json_node_copy(root));
+int JsonJournalReader::Depth(const std::string& text) {
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > deepest) deepest = depth;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
     }
-    g_object_unref(parser);
-    return nodes;
+    return deepest;
 }
 
-std::optional<long> JsonJournalReader::IntMember(JsonObject* object, const char* name) {
-    JsonNode* node = json_object_get_member(object, name);
-    if (node == nullptr || !JSON_NODE_HOLDS_VALUE(node) ||
-        json_node_get_value_type(node) != G_TYPE_INT64)
-        return std::nullopt;
-    return static_cast<long>(json_node_get_int(node));
+std::optional<JsonJournalReader::Json> JsonJournalReader::Parse(const std::string& line,
+                                                                bool* deep) {
+    bool tooDeep = Depth(line) > kMaxDepth;
+    if (deep != nullptr) *deep = tooDeep;
+    if (tooDeep) return std::nullopt;
+    Json parsed = Json::parse(line, nullptr, false);
+    if (!parsed.is_object()) return std::nullopt;
+    return parsed;
 }
 
-const char* JsonJournalReader::StringMember(JsonObject* object, const char* name) {
-    JsonNode* node = json_object_get_member(object, name);
-    if (node == nullptr || !JSON_NODE_HOLDS_VALUE(node) ||
-        json_node_get_value_type(node) != G_TYPE_STRING)
-        return nullptr;
-    return json_node_get_string(node);
+LineStream::Result JsonJournalReader::Next(Json* object) {
+    std::string line;
+    LineStream::Result result;
+    while ((result = m_Lines.Next(&line)) == LineStream::Result::Line) {
+        bool deep = false;
+        if (std::optional<Json> parsed = Parse(line, &deep)) {
+            *object = std::move(*parsed);
+            return result;
+        }
+        ++(deep ? m_Skipped.deep : m_Skipped.broken);
+    }
+    return result;
+}
+
+JsonJournalReader::Skipped JsonJournalReader::Passed() const {
+    Skipped skipped = m_Skipped;
+    skipped.tooLong = m_Lines.TooLong();
+    return skipped;
+}
+
+bool JsonJournalReader::ForEach(const std::string& relative,
+                                const std::function<void(const Json&)>& each, Skipped* skipped,
+                                std::string* error) {
+    JsonJournalReader reader(relative);
+    Json object;
+    LineStream::Result result;
+    while ((result = reader.Next(&object)) == LineStream::Result::Line) each(object);
+    if (skipped != nullptr) *skipped = reader.Passed();
+    if (result != LineStream::Result::Error) return true;
+    if (error != nullptr) *error = reader.ErrorText();
+    return false;
+}
+
+std::optional<long long> JsonJournalReader::IntMember(const Json& object, const char* name) {
+    auto it = object.find(name);
+    if (it == object.end() || !it->is_number_integer()) return std::nullopt;
+    return it->get<long long>();
+}
+
+const std::string* JsonJournalReader::StringMember(const Json& object, const char* name) {
+    auto it = object.find(name);
+    if (it == object.end() || !it->is_string()) return nullptr;
+    return it->get_ptr<const std::string*>();
 }
 
 }  // namespace brelta::host

@@ -12,8 +12,8 @@ namespace brelta::host {
 // One journal line being written: a JSON value as compact text (no blanks), made of objects,
 // arrays, strings, integers and null, which is all a journal holds. Built with a header-only
 // JSON library, so the tool loads no shared JSON library at every start; journals are parsed
-// (with json-glib) only by their readers, JsonJournalReader. Members keep the order in which
-// they were written.
+// with the same library, only by their readers (JsonJournalReader). Members keep the order in
+// which they were written.
 class JsonLine {
 public:
     JsonLine& BeginObject();

@@ -8,7 +8,10 @@ namespace brelta::host {
 // exclusive flock(2).
 class NotificationIds {
 public:
-    // The next id (1, 2, ...), or 0 when the counter cannot be read or advanced.
+    // The longest wait for the lock.
+    static constexpr int kLockWaitMs = 1000;
+    // The next id (1, 2, ...), or 0 when the counter cannot be read, locked within
+    // kLockWaitMs, or advanced.
     static int Next();
 };
 

@@ -91,7 +91,7 @@ const char* NotificationView::EventName(int event) {
     return "unknown event";
 }
 
-std::string NotificationView::Box(const NotificationRecord& record, const std::string& inputDir) {
+std::string NotificationView::Box(const NotificationRecord& record, const std::string& root) {
     auto text = [&record](int type) {
         const NotificationRecord::Text* found = record.FindText(type);
         return found != nullptr ? found->text : std::string();
@@ -114,17 +114,20 @@ std::string NotificationView::Box(const NotificationRecord& record, const std::s
         for (const std::string& line : Wrap(buttons)) box += Row(line);
     }
     box += "└" + Repeat("─", kInnerWidth + 2) + "┘\n";
-    // How to press each button from another terminal.
+    // How to press each button from another terminal, ready to paste: the root is quoted,
+    // whatever it holds.
+    gchar* quoted = g_shell_quote(root.c_str());
     for (int index : record.Buttons())
-        box += "  echo " + std::to_string(index - 1) + " > " + inputDir + "/" +
-               std::to_string(record.Id()) + "   presses \"" +
+        box += std::string("  brelta-device --root ") + quoted + " toast press " +
+               std::to_string(record.Id()) + " " + std::to_string(index) + "   presses \"" +
                text(NotificationRecord::ButtonTextType(index)) + "\"\n";
+    g_free(quoted);
     return box;
 }
 
 void NotificationView::ShowPost(const NotificationRecord& record) {
     if (!TerminalView::Enabled()) return;
-    TerminalView::Show(Box(record, DeviceRoot::Path() + "/notifications/input"));
+    TerminalView::Show(Box(record, DeviceRoot::Path()));
 }
 
 void NotificationView::ShowEvent(int id, int event) {

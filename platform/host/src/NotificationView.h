@@ -13,8 +13,9 @@ class NotificationView {
 public:
     static void ShowPost(const NotificationRecord& record);
     static void ShowEvent(int id, int event);
-    // The box of a post, as drawn (exposed so that its layout can be checked).
-    static std::string Box(const NotificationRecord& record, const std::string& inputDir);
+    // The box of a post, as drawn (exposed so that its layout can be checked), with the
+    // command that presses each button on the device root `root`.
+    static std::string Box(const NotificationRecord& record, const std::string& root);
     static const char* EventName(int event);
 };
 

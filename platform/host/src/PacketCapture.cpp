@@ -1,7 +1,6 @@
 #include "PacketCapture.h"
 
 #include <cstdint>
-#include <fstream>
 
 #include "DeviceRoot.h"
 #include "FileUtil.h"
@@ -53,10 +52,10 @@ std::string PacketCapture::EmptyCapture() {
 }
 
 bool PacketCapture::IsPcapFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char header[kHeaderBytes];
-    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return false;
-    uint32_t magic = ReadLittleEndian(header);
+    std::string header;
+    if (!FileUtil::ReadHead(path, &header, kHeaderBytes) || header.size() < kHeaderBytes)
+        return false;
+    uint32_t magic = ReadLittleEndian(reinterpret_cast<const unsigned char*>(header.data()));
     for (uint32_t known : {kMagicMicro, kMagicNano}) {
         if (magic == known || magic == Swapped(known)) return true;
     }

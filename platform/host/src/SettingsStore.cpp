@@ -45,7 +45,8 @@ bool SettingsStore::ParseInt(const std::string& text, int* value) {
     char* end = nullptr;
     errno = 0;
     long parsed = std::strtol(begin, &end, 10);
-    if (errno != 0 || *end != '\0' || end == begin) return false;
+    // The whole text: strtol stops at an embedded NUL as at the end.
+    if (errno != 0 || end != begin + text.size()) return false;
     if (parsed < -2147483647L - 1 || parsed > 2147483647L) return false;
     *value = static_cast<int>(parsed);
     return true;
@@ -56,7 +57,7 @@ bool SettingsStore::ParseDouble(const std::string& text, double* value) {
     char* end = nullptr;
     errno = 0;
     double parsed = std::strtod(text.c_str(), &end);
-    if (errno != 0 || *end != '\0' || end == text.c_str() || !std::isfinite(parsed)) return false;
+    if (errno != 0 || end != text.c_str() + text.size() || !std::isfinite(parsed)) return false;
     *value = parsed;
     return true;
 }
@@ -160,6 +161,29 @@ std::vector<std::string> SettingsStore::Keys(const std::string& prefix) {
     CollectKeys(Root(), "", prefix, &keys);
     std::sort(keys.begin(), keys.end());
     return keys;
+}
+
+namespace {
+int SweepBelow(const std::string& dir) {
+    int removed = FileUtil::SweepTemporariesIn(dir);
+    DIR* d = opendir(dir.c_str());
+    if (d == nullptr) return removed;
+    std::vector<std::string> subdirs;
+    while (struct dirent* entry = readdir(d)) {
+        std::string name = entry->d_name;
+        struct stat st;
+        if (name != "." && name != ".." && lstat((dir + "/" + name).c_str(), &st) == 0 &&
+            S_ISDIR(st.st_mode))
+            subdirs.push_back(dir + "/" + name);
+    }
+    closedir(d);
+    for (const std::string& sub : subdirs) removed += SweepBelow(sub);
+    return removed;
+}
+}  // namespace
+
+int SettingsStore::SweepTemporaries() {
+    return SweepBelow(Root());
 }
 
 bool SettingsStore::Write(const std::string& key, SettingType type, const std::string& value) {

@@ -26,6 +26,9 @@ public:
     // is not a setting.
     static bool ReadAny(const std::string& key, SettingType* type, std::string* value);
     static bool Write(const std::string& key, SettingType type, const std::string& value);
+    // Removes the temporary files that writes killed half-way left anywhere in the store
+    // (a write sweeps those of its own key); how many were removed.
+    static int SweepTemporaries();
 
     // Every key whose name begins with `prefix`, sorted; files that no write of the store
     // could have made (temporary files of an atomic write, dot-names) are not keys.

@@ -10,6 +10,9 @@ namespace brelta::host {
 class TerminalView {
 public:
     static bool Enabled();
+    // Whether what is drawn may be coloured: on a terminal, unless NO_COLOR is set (to
+    // anything but nothing) or TERM is dumb.
+    static bool Colour();
     static void ShowRecord(const std::string& record);
     // Writes text to standard error as it is (one write), when enabled.
     static void Show(const std::string& text);

@@ -70,7 +70,8 @@ int app_control_send_launch_request(app_control_h app_control, app_control_reply
         result = AppControl::Launch(*app_control);
     AppControl::Record(*app_control, result);
     if (brelta::host::TerminalView::Enabled())
-        brelta::host::TerminalView::Show(AppControl::Describe(*app_control, result));
+        brelta::host::TerminalView::Show(
+            AppControl::Describe(*app_control, result, brelta::host::TerminalView::Colour()));
     return result;
 }
 

@@ -1,0 +1,34 @@
+#ifndef BRELTA_SCREEN_SCREENACTIONS_H
+#define BRELTA_SCREEN_SCREENACTIONS_H
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace brelta::screen {
+
+// What a person does on the page, done through the platform's own writers: the
+// notification input (a toast's button), the settings store, the USB devices file and the
+// fault scripts. Each takes the request's JSON object and answers with an HTTP status and a
+// message for the page.
+class ScreenActions {
+public:
+    struct Result {
+        unsigned status;  // 200 done, 400 a request that asks for what cannot be, 500 a write
+                          // that failed
+        std::string message;
+    };
+    // {"id": N, "event": E}: E is 0 or 1 (a button) or 100 (hidden by the user), for one of
+    // the toasts on screen now (as ScreenState last saw them).
+    static Result Toast(const nlohmann::ordered_json& request,
+                        const nlohmann::ordered_json& toasts);
+    // {"key": K, "type": "int"|"bool"|"double"|"string", "value": V}
+    static Result Setting(const nlohmann::ordered_json& request);
+    // {"attach": PATH, "product": P} or {"detach": PATH}
+    static Result Usb(const nlohmann::ordered_json& request);
+    // {"function": F, "values": [N, ...]} sets a script; {"function": F} without values clears it.
+    static Result Fault(const nlohmann::ordered_json& request);
+};
+
+}  // namespace brelta::screen
+
+#endif

@@ -1,0 +1,114 @@
+#include "ScreenCommand.h"
+
+#include <glib-unix.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "CliError.h"
+#include "DeviceRoot.h"
+#include "ScreenServer.h"
+#include "SettingsStore.h"
+
+namespace brelta::cli {
+
+namespace {
+constexpr const char* kSynopsis = "screen [--port N] [--listen ADDRESS] [--root DIR]";
+
+gboolean Quit(gpointer loop) {
+    g_main_loop_quit(static_cast<GMainLoop*>(loop));
+    return G_SOURCE_CONTINUE;
+}
+
+// The tool that the remote runs: the one built beside this program.
+std::string ToolBesideUs() {
+    gchar* self = g_file_read_link("/proc/self/exe", nullptr);
+    gchar* dir = g_path_get_dirname(self != nullptr ? self : ".");
+    std::string tool = std::string(dir) + "/brelta_test_tool";
+    g_free(dir);
+    g_free(self);
+    return tool;
+}
+}  // namespace
+
+const char* ScreenCommand::Usage() const {
+    return "  screen [--port N] [--listen ADDRESS] [--root DIR]\n"
+           "                                serve the TV's screen and a remote as a page on\n"
+           "                                127.0.0.1 (or ADDRESS), until ^C\n";
+}
+
+const char* ScreenCommand::Details() const {
+    return "Options:\n"
+           "  --port N            the port; default: any free one\n"
+           "  --listen ADDRESS    the address of one interface instead of 127.0.0.1\n"
+           "  --root DIR          the device root\n"
+           "\n"
+           "Prints the address to open, with a one-time token, and serves the page until\n"
+           "^C: the TV's toasts, popups and application pages, a remote that runs the tool\n"
+           "with one of the nine ids, and the log, settings, USB devices, fault scripts and\n"
+           "launches of the root, live.\n";
+}
+
+int ScreenCommand::Run(const std::vector<std::string>& args) {
+    screen::ScreenServer::Options options;
+    options.tool = ToolBesideUs();
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (word != "--port" && word != "--listen" && word != "--root")
+            throw CliError::Usage("unexpected '" + word + "'; usage: brelta-device " + kSynopsis);
+        if (i + 1 == args.size()) throw CliError::Usage(word + " needs a value");
+        const std::string& value = args[++i];
+        int port = 0;
+        if (word == "--port") {
+            if (!host::SettingsStore::ParseInt(value, &port) || port < 0 || port > 65535)
+                throw CliError::Usage("'" + value + "' is not a port number");
+            options.port = static_cast<unsigned>(port);
+        } else if (word == "--listen") {
+            options.listen = value;
+        } else {
+            // The runs of the remote get the root by the environment: it must not depend on
+            // the directory they start in.
+            gchar* absolute = g_canonicalize_filename(value.c_str(), nullptr);
+            g_setenv("BRELTA_DEVICE_ROOT", absolute, TRUE);
+            g_free(absolute);
+            host::DeviceRoot::Reset();
+        }
+    }
+    if (access(options.tool.c_str(), X_OK) != 0)
+        std::fprintf(stderr, "brelta-device: note: %s is missing: the remote will not work\n",
+                     options.tool.c_str());
+
+    // A page that went away mid-write must not end the server.
+    signal(SIGPIPE, SIG_IGN);
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    std::string error;
+    {
+        screen::ScreenServer server(options);
+        if (!server.Start(&error)) {
+            g_main_loop_unref(loop);
+            throw CliError::Failure("screen: " + error);
+        }
+        if (options.listen != "127.0.0.1")
+            std::fprintf(stderr,
+                         "brelta-device: note: listening on %s: whoever reaches it with the "
+                         "token runs the tool on this root\n",
+                         options.listen.c_str());
+        std::printf(
+            "Serving the emulated TV of %s\n"
+            "Open this address in a browser (its token is good until the server ends):\n"
+            "    %s\n",
+            host::DeviceRoot::Path().c_str(), server.Url().c_str());
+        // Whoever started it may be reading the address from a pipe.
+        std::fflush(stdout);
+        guint interrupt = g_unix_signal_add(SIGINT, Quit, loop);
+        guint terminate = g_unix_signal_add(SIGTERM, Quit, loop);
+        g_main_loop_run(loop);
+        g_source_remove(interrupt);
+        g_source_remove(terminate);
+    }
+    g_main_loop_unref(loop);
+    return 0;
+}
+
+}  // namespace brelta::cli

@@ -1,0 +1,86 @@
+#ifndef BRELTA_SCREEN_SCREENSTATE_H
+#define BRELTA_SCREEN_SCREENSTATE_H
+
+#include <glib.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "LineTail.h"
+#include "RootWatch.h"
+
+namespace brelta::screen {
+
+// What the page shows of the device root, read with the platform's own readers and kept up
+// to date from the root's file-change notifications. Each part of it is one named event for
+// the page: "toasts", "launches", "settings", "usb", "faults" (the whole part each time) and
+// "log" (the records written since the event before).
+class ScreenState {
+public:
+    using Event = std::pair<std::string, std::string>;  // name, JSON text
+    using Broadcast = std::function<void(const Event&)>;
+
+    explicit ScreenState(Broadcast broadcast);
+    ~ScreenState();
+    ScreenState(const ScreenState&) = delete;
+    ScreenState& operator=(const ScreenState&) = delete;
+
+    // Re-reads the parts of RootWatch::Area `areas` and broadcasts them.
+    void Refresh(unsigned areas);
+    // Every part and the latest log records, for a page that has just connected.
+    std::vector<Event> Snapshot();
+    // The toasts as the page was last told, with their buttons: what a press may act on.
+    const nlohmann::ordered_json& ShownToasts() const { return m_Toasts; }
+
+    // JSON text that never fails on bytes that are not UTF-8 (a record keeps the bytes the
+    // tool wrote; the page shows a replacement character for them).
+    static std::string Text(const nlohmann::ordered_json& value);
+    // A journal line (or a request) as a JSON object, or null for one that is not (garbled,
+    // or nested deeper than any journal line is).
+    static nlohmann::ordered_json ParseLine(const std::string& line);
+
+    static constexpr size_t kLogBacklog = 1000;
+    static constexpr size_t kLaunchBacklog = 200;
+    static constexpr size_t kMaxKeys = 2000;
+
+private:
+    struct Arrived {
+        nlohmann::ordered_json value;
+        gint64 at;  // monotonic microseconds; 0: already there when the screen started
+    };
+
+    nlohmann::ordered_json Toasts();
+    nlohmann::ordered_json Launches() const;
+    static nlohmann::ordered_json Settings();
+    static nlohmann::ordered_json Usb();
+    static nlohmann::ordered_json Faults();
+    void ReadPosts();
+    void ReadLaunches(bool startup);
+    nlohmann::ordered_json ReadLog();
+    void WatchExit(long pid);
+    static gboolean OnProcessExit(gint fd, GIOCondition condition, gpointer self);
+    static void AddAge(nlohmann::ordered_json* value, gint64 at, gint64 now);
+
+    Broadcast m_Broadcast;
+    LineTail m_Posts;
+    LineTail m_LaunchTail;
+    LineTail m_MainLog;
+    LineTail m_SystemLog;
+    std::map<int, gint64> m_PostedAt;
+    nlohmann::ordered_json m_Toasts = nlohmann::ordered_json::array();
+    std::deque<Arrived> m_Launches;
+    std::deque<std::string> m_LogRecords;
+    // pidfd of each process whose toasts are on screen -> its source: a toast leaves the
+    // screen with its process, which writes nothing when it is killed.
+    std::map<long, guint> m_ExitWatches;
+    std::map<int, long> m_ExitFds;
+};
+
+}  // namespace brelta::screen
+
+#endif
