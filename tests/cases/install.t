@@ -5,7 +5,9 @@ case destdir
   $ DESTDIR=$ROOT/stage cmake --install "$BRELTA_BUILD_DIR" --prefix /usr >/dev/null && cd stage && find . -type f ! -path './usr/share/doc/*' | sort && ls usr/share/doc/brelta-test-tool/README.md usr/share/doc/brelta-test-tool/architecture.md
     ./usr/bin/brelta-device
     ./usr/bin/brelta_test_tool
+    ./usr/share/bash-completion/completions/brelta-device
     ./usr/share/dbus-1/system.d/brelta.keycombination.conf
+    ./usr/share/man/man1/brelta-device.1
     usr/share/doc/brelta-test-tool/README.md
     usr/share/doc/brelta-test-tool/architecture.md
 
