@@ -135,6 +135,15 @@ case settings
     copy
     db
     memory
+  $ v=$(head -c 65528 /dev/zero | tr '\0' x); echo "string $v" > settings/db/full; echo "string ${v}x" > settings/db/fuller; printf 'int 2147483647\n' > settings/db/max; printf 'int 2147483648\n' > settings/db/over; printf 'double inf\n' > settings/db/inf; printf 'double nan\n' > settings/db/nan
+  $ for k in max over inf nan full fuller; do brelta-device settings get db/$k 2>&1 | cut -c1-44; done; stat -c %a settings/db/ratio
+    2147483647
+    brelta-device: db/over is not a valid settin
+    brelta-device: db/inf is not a valid setting
+    brelta-device: db/nan is not a valid setting
+    xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx
+    brelta-device: db/fuller is not a valid sett
+    644
 
 case settings-watch
   $ timeout 60 brelta-device settings watch --json db/a/lang db/a/mode > watched 2>&1 & for i in $(seq 50); do brelta-device settings set db/a/lang string first; sleep 0.3; [ -s watched ] && break; done; seen() { i=0; while [ "$(grep -vc '"first"' watched)" -lt $1 ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; }; brelta-device settings set db/other int 1; brelta-device settings set db/a/mode double 0.1; seen 1; echo 'string en US' > settings/db/a/lang; seen 2; echo 'bool 7' > settings/db/a/mode; seen 3; rm settings/db/a/lang; seen 4; kill $!; grep -v '"first"' watched
