@@ -10,10 +10,14 @@ BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
 # ./test: the test libraries, the case runner and what cases call, Chromium for the browser
 # test, and clang for the sanitizer build, which is instrumented for libFuzzer too.
 BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 dbus-daemon libglib2.0-bin clang-format
-    clang libclang-rt-14-dev iproute2 util-linux chromium)
+    clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev)
 # The build of ./test's sanitizer suite and of scripts/fuzz.
 BRELTA_ASAN_OPTIONS=(-DBRELTA_SANITIZE=ON -DBRELTA_FUZZ=ON -DBRELTA_WERROR=ON
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
+# scripts/compilers builds with the older compilers of a TV's toolchain.
+BRELTA_COMPILER_PACKAGES=(g++-11 clang-13)
+# scripts/armhf cross-builds for 32-bit ARM and runs the result under user emulation.
+BRELTA_ARMHF_PACKAGES=(g++-11-arm-linux-gnueabihf qemu-user-static mmdebstrap)
 # scripts/coverage reports with gcovr.
 BRELTA_COVERAGE_PACKAGES=(gcovr)
 

@@ -135,6 +135,15 @@ case settings
     copy
     db
     memory
+  $ v=$(head -c 65528 /dev/zero | tr '\0' x); echo "string $v" > settings/db/full; echo "string ${v}x" > settings/db/fuller; printf 'int 2147483647\n' > settings/db/max; printf 'int 2147483648\n' > settings/db/over; printf 'double inf\n' > settings/db/inf; printf 'double nan\n' > settings/db/nan
+  $ for k in max over inf nan full fuller; do brelta-device settings get db/$k 2>&1 | cut -c1-44; done; stat -c %a settings/db/ratio
+    2147483647
+    brelta-device: db/over is not a valid settin
+    brelta-device: db/inf is not a valid setting
+    brelta-device: db/nan is not a valid setting
+    xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx
+    brelta-device: db/fuller is not a valid sett
+    644
 
 case settings-watch
   $ timeout 60 brelta-device settings watch --json db/a/lang db/a/mode > watched 2>&1 & for i in $(seq 50); do brelta-device settings set db/a/lang string first; sleep 0.3; [ -s watched ] && break; done; seen() { i=0; while [ "$(grep -vc '"first"' watched)" -lt $1 ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; }; brelta-device settings set db/other int 1; brelta-device settings set db/a/mode double 0.1; seen 1; echo 'string en US' > settings/db/a/lang; seen 2; echo 'bool 7' > settings/db/a/mode; seen 3; rm settings/db/a/lang; seen 4; kill $!; grep -v '"first"' watched
@@ -184,18 +193,21 @@ case toast
     {"op":"delete_all","pid":$PID,"type":0,"ids":[]}
 
 case toast-watch
-  $ timeout 30 brelta-device toast watch > ../watched 2>&1 & echo $! > ../watcher; sleep 1
+  write notifications/journal {"op":"delete_all","pid":1,"type":0,"ids":[]}\n
+  $ timeout 60 brelta-device toast watch -n 1 > ../watched 2>&1 & echo $! > ../watcher; until [ -s ../watched ]; do sleep 0.02; done
   start brelta.keycombination.tcpdumpstart
   press 1 0
   wait
-  $ timeout 30 brelta-device toast watch --json > ../watched.json 2>&1 & echo $! >> ../watcher; sleep 1
+  $ timeout 60 brelta-device toast watch -n 1 --json > ../watched.json 2>&1 & echo $! >> ../watcher; until [ -s ../watched.json ]; do sleep 0.02; done
   run brelta.keycombination.tcpdumpstop
-  $ sleep 1; kill $(cat ../watcher); cat ../watched ../watched.json
+  $ until grep -qs '"ids":\[2\]' ../watched.json && grep -q 'delete_all 2' ../watched; do sleep 0.02; done; kill $(cat ../watcher); cat ../watched ../watched.json
+    delete_all - pid 1
     post 1 pid $PID: TCP Dump tool | tcp dump and ts dump start successfully | [>OK<]
     event 1 pid $PID: button 1 pressed (0)
     delete_all - pid $PID
     post 2 pid $PID2: TCP Dump tool | tcp dump and ts dump stop successfully | [>OK<]
     delete_all 2 pid $PID2
+    {"op":"delete_all","pid":$PID,"type":0,"ids":[]}
     {"op":"post","id":2,"pid":$PID2,"type":0,"title":"TCP Dump tool","content":"tcp dump and ts dump stop successfully","image":null,"buttons":[{"button":1,"text":"OK","image":null}],"default_button":1,"display_applist":16,"layout":1,"hide_timeout":60}
     {"op":"delete_all","pid":$PID2,"type":0,"ids":[2]}
 
@@ -225,10 +237,12 @@ case launches
     {"pid":$PID2,"app_id":"org.tizen.alert-syspopup","operation":"http://tizen.org/appcontrol/operation/default","extra":[["type","notification"],["text","<font_size=70 color=#0000FF><align=center>NETWORK TEST : PASS</align>"],["timeout","30"]],"result":0}
 
 case launches-follow
-  $ timeout 30 brelta-device launches -f > ../followed 2>&1 & echo $! > ../follower; sleep 1
+  write apps/launches {"pid":1,"app_id":"x","operation":null,"extra":[],"result":0}\n
+  $ timeout 60 brelta-device launches -f > ../followed 2>&1 & echo $! > ../follower; until [ -s ../followed ]; do sleep 0.02; done
   run brelta.keycombination.WiFiList
-  $ sleep 0.5; kill $(cat ../follower); cat ../followed
-    #1 pid $PID app org.tizen.NetworkSetting-Tizen operation - result 0 NW_TEST_FUNCTION_FROM_JSON=LAUNCH_WIFI_LIST_PAGE
+  $ until grep -q LAUNCH_WIFI ../followed; do sleep 0.02; done; kill $(cat ../follower); cat ../followed
+    #1 pid 1 app x operation - result 0
+    #2 pid $PID app org.tizen.NetworkSetting-Tizen operation - result 0 NW_TEST_FUNCTION_FROM_JSON=LAUNCH_WIFI_LIST_PAGE
 
 case log
   write log/system 2000-01-01T13:46:45.100Z 42 I/BRELTA_TEST_TOOL: f.cpp: fn(1) > s1\n2000-01-01T13:46:45.300Z 42 E/BRELTA_TEST_TOOL: f.cpp: fn(1) > s2\ntorn fragment\n2000-01-01T13:46:45.300Z 43 W/OTHER: f.cpp: fn(1) > s3\n
@@ -262,9 +276,10 @@ case log-large-and-hostile
     1
 
 case log-follow
-  $ timeout 30 brelta-device log -f system > ../followed 2>&1 & echo $! > ../follower; sleep 1
   run brelta.keycombination.nothing
-  $ sleep 0.5; cmp ../followed log/system && brelta-device reset --yes && sleep 0.5; mkdir log; echo '2026-12-05T13:46:50.000Z 1 I/T: after the reset' > log/system; sleep 1; kill $(cat ../follower); tail -n 1 ../followed
+  $ timeout 60 brelta-device log -f system > ../followed 2>&1 & echo $! > ../follower; until grep -q 'work finish' ../followed; do sleep 0.02; done
+  run brelta.keycombination.nothing
+  $ until [ "$(grep -c 'work finish' ../followed)" = 2 ]; do sleep 0.02; done; cmp ../followed log/system && brelta-device reset --yes && mkdir log && echo '2026-12-05T13:46:50.000Z 1 I/T: after the reset' > log/system; until grep -q 'after the reset' ../followed; do sleep 0.02; done; kill $(cat ../follower); tail -n 1 ../followed
     <time> 1 I/T: after the reset
 
 case reset

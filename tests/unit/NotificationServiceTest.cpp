@@ -113,13 +113,24 @@ TEST_F(NotificationServiceTest, APressIsTakenWhenCompleteOnceAndOnlyByItsPoster)
 
     // The tool as another process on the root: its toast is posted, it takes its press.
     std::string bus = "unix:path=" + *root / "no-bus";
-    char* argv[] = {const_cast<char*>(BRELTA_TOOL_PATH),
-                    const_cast<char*>("brelta.keycombination.tcpdumpstart"), nullptr};
+#ifdef BRELTA_EMULATOR
+    gchar** argv = g_strsplit(BRELTA_EMULATOR, " ", -1);
+#else
+    gchar** argv = g_new0(gchar*, 1);
+#endif
+    GStrvBuilder* command = g_strv_builder_new();
+    g_strv_builder_addv(command, const_cast<const char**>(argv));
+    g_strv_builder_add_many(command, BRELTA_TOOL_PATH, "brelta.keycombination.tcpdumpstart",
+                            nullptr);
+    g_strfreev(argv);
+    argv = g_strv_builder_end(command);
+    g_strv_builder_unref(command);
     gchar** env = g_environ_setenv(g_get_environ(), "DBUS_SYSTEM_BUS_ADDRESS", bus.c_str(), TRUE);
     GPid peer = 0;
     ASSERT_TRUE(g_spawn_async(nullptr, argv, env, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
                               &peer, nullptr));
     g_strfreev(env);
+    g_strfreev(argv);
     const std::string by = " by " + std::to_string(peer);
     EXPECT_TRUE(
         AwaitJournal("post 3 TCP Dump tool|tcp dump and ts dump start successfully [OK*] 60" + by));

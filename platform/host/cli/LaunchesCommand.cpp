@@ -83,16 +83,18 @@ int LaunchesCommand::Run(const std::vector<std::string>& words) {
         if (result == host::LineStream::Result::Error)
             throw CliError::Failure("cannot read " + reader.ErrorText());
     };
+    // Watched before the first read, so that nothing written in between is left unshown.
+    std::string path = host::DeviceRoot::Path() + "/" + host::JsonJournal::kLaunches;
+    std::string dir = host::FileUtil::Parent(path);
+    if (follow)
+        FileEvents::FollowFile(dir, path.substr(dir.size() + 1), [&]() {
+            drain();
+            Output::Flush();
+        });
     drain();
     Output::WarnSkipped(host::JsonJournal::kLaunches, reader.Passed());
     if (!follow) return 0;
     Output::Flush();
-    std::string path = host::DeviceRoot::Path() + "/" + host::JsonJournal::kLaunches;
-    std::string dir = host::FileUtil::Parent(path);
-    FileEvents::FollowFile(dir, path.substr(dir.size() + 1), [&]() {
-        drain();
-        Output::Flush();
-    });
     FileEvents::Run();
     return 0;
 }

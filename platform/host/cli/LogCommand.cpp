@@ -280,6 +280,17 @@ int LogCommand::Run(const std::vector<std::string>& words) {
 
     Merger merger;
     for (int buffer : buffers) merger.Add(buffer, follow);
+    // Watched before the first read, so that nothing written in between waits for the next
+    // change; the callbacks run only once the loop runs, after what is there now is shown.
+    std::string dir = host::DeviceRoot::Path() + "/log";
+    if (follow)
+        for (const std::string& name : merger.Names())
+            FileEvents::FollowFile(dir, name, [&merger, &filter, json]() {
+                merger.Drain([&](const Record& record) {
+                    if (filter.Passes(record)) Show(record, json);
+                });
+                Output::Flush();
+            });
     // -n keeps only the last N records seen, so that its memory stays bounded too.
     std::deque<Record> tail;
     merger.Drain([&](const Record& record) {
@@ -292,14 +303,6 @@ int LogCommand::Run(const std::vector<std::string>& words) {
     merger.WarnSkipped();
     if (!follow) return 0;
     Output::Flush();
-    std::string dir = host::DeviceRoot::Path() + "/log";
-    for (const std::string& name : merger.Names())
-        FileEvents::FollowFile(dir, name, [&merger, &filter, json]() {
-            merger.Drain([&](const Record& record) {
-                if (filter.Passes(record)) Show(record, json);
-            });
-            Output::Flush();
-        });
     FileEvents::Run();
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <deque>
 
 #include "CliError.h"
 #include "DeviceRoot.h"
@@ -104,7 +105,8 @@ const char* ToastCommand::Usage() const {
     return "  toast list [--json]           print the notifications on screen now\n"
            "  toast press ID BUTTON         press button 1 or 2 of notification ID\n"
            "  toast hide ID                 hide notification ID as its user would\n"
-           "  toast watch [--json]          print each post, event and deletion as it comes\n";
+           "  toast watch [-n N] [--json]   print each post, event and deletion as it comes,\n"
+           "                                after the last N lines of the journal (default 0)\n";
 }
 
 const char* ToastCommand::Details() const {
@@ -152,34 +154,50 @@ int ToastCommand::List(const std::vector<std::string>& words) {
 
 int ToastCommand::Watch(const std::vector<std::string>& words) {
     bool helped = false;
-    Arguments args = Parse(words, {{"json", 0, false}}, "toast watch [--json]", &helped);
+    Arguments args = Parse(words, {{"json", 0, false}, {"lines", 'n', true}},
+                           "toast watch [-n N] [--json]", &helped);
     if (helped) return 0;
     args.RequireOperands(0, 0);
     bool json = args.Has("json");
-    host::JsonJournalReader reader(host::JsonJournal::kNotifications, true);
-    // Only what comes from now on: the journal so far is history (toast list shows what of
-    // it is still on screen).
-    Json line;
-    host::LineStream::Result result;
-    while ((result = reader.Next(&line)) == host::LineStream::Result::Line) {
+    size_t last = 0;
+    if (args.Has("lines")) {
+        const std::string& text = args.Value("lines");
+        if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
+            throw CliError::Usage("'" + text + "' is not a number of lines");
+        last = std::stoul(text);
     }
-    if (result == host::LineStream::Result::Error)
-        throw CliError::Failure("cannot read " + reader.ErrorText());
-    std::string path = host::DeviceRoot::Path() + "/" + host::JsonJournal::kNotifications;
-    std::string dir = host::FileUtil::Parent(path);
-    FileEvents::FollowFile(dir, path.substr(dir.size() + 1), [&reader, json]() {
+    host::JsonJournalReader reader(host::JsonJournal::kNotifications, true);
+    auto show = [json](const Json& line) {
+        if (json)
+            Output::PrintJson(line);
+        else
+            Output::Print(Describe(line) + "\n");
+    };
+    auto drain = [&reader, &show]() {
         Json line;
         host::LineStream::Result result;
-        while ((result = reader.Next(&line)) == host::LineStream::Result::Line) {
-            if (json)
-                Output::PrintJson(line);
-            else
-                Output::Print(Describe(line) + "\n");
-        }
+        while ((result = reader.Next(&line)) == host::LineStream::Result::Line) show(line);
         if (result == host::LineStream::Result::Error)
             throw CliError::Failure("cannot read " + reader.ErrorText());
         Output::Flush();
-    });
+    };
+    // Watched before the history is read, so that nothing written in between is missed.
+    std::string path = host::DeviceRoot::Path() + "/" + host::JsonJournal::kNotifications;
+    std::string dir = host::FileUtil::Parent(path);
+    FileEvents::FollowFile(dir, path.substr(dir.size() + 1), drain);
+    // The journal so far is history (toast list shows what of it is still on screen): only
+    // its last N lines are shown.
+    std::deque<Json> history;
+    Json line;
+    host::LineStream::Result result;
+    while ((result = reader.Next(&line)) == host::LineStream::Result::Line) {
+        history.push_back(line);
+        if (history.size() > last) history.pop_front();
+    }
+    if (result == host::LineStream::Result::Error)
+        throw CliError::Failure("cannot read " + reader.ErrorText());
+    for (const Json& old : history) show(old);
+    Output::Flush();
     FileEvents::Run();
     return 0;
 }
