@@ -179,17 +179,23 @@ case fault
   $ grep -o '"content":"[^"]*"' notifications/journal
     "content":"tcp dump failed to start "
 
+# Listed from a journal whose poster (pid 1) lives on; pressed on a run of the tool, which
+# keeps its toast up only for its five seconds: one command in that time, on a loaded machine.
 case toast
-  start brelta.keycombination.tcpdumpstart
-  await notifications/journal "op":"post"
+  write notifications/journal {"op":"post","id":1,"pid":1,"type":0,"title":"T","content":"c","image":null,"buttons":[{"button":1,"text":"OK","image":null},{"button":2,"text":"Cancel","image":null}],"default_button":2,"display_applist":16,"layout":1,"hide_timeout":60}\n
+  write notifications/last_id 1\n
   $ brelta-device toast list; brelta-device toast list --json
-    1 pid $PID: TCP Dump tool | tcp dump and ts dump start successfully | [>OK<]
-    {"id":1,"pid":$PID,"type":0,"title":"TCP Dump tool","content":"tcp dump and ts dump start successfully","image":null,"buttons":[{"button":1,"text":"OK","image":null}],"default_button":1,"display_applist":16,"layout":1,"hide_timeout":60}
-  $ brelta-device toast press 1 1 && brelta-device toast list
+    1 pid 1: T | c | [ OK ] [>Cancel<]
+    {"id":1,"pid":1,"type":0,"title":"T","content":"c","image":null,"buttons":[{"button":1,"text":"OK","image":null},{"button":2,"text":"Cancel","image":null}],"default_button":2,"display_applist":16,"layout":1,"hide_timeout":60}
+  start brelta.keycombination.tcpdumpstart
+  await notifications/journal "id":2
+  $ brelta-device toast press 2 1
   wait
+  $ brelta-device toast list
+    1 pid 1: T | c | [ OK ] [>Cancel<]
   journal
-    {"op":"post","id":1,"pid":$PID,"type":0,"title":"TCP Dump tool","content":"tcp dump and ts dump start successfully","image":null,"buttons":[{"button":1,"text":"OK","image":null}],"default_button":1,"display_applist":16,"layout":1,"hide_timeout":60}
-    {"op":"event","id":1,"pid":$PID,"event":0}
+    {"op":"post","id":2,"pid":$PID,"type":0,"title":"TCP Dump tool","content":"tcp dump and ts dump start successfully","image":null,"buttons":[{"button":1,"text":"OK","image":null}],"default_button":1,"display_applist":16,"layout":1,"hide_timeout":60}
+    {"op":"event","id":2,"pid":$PID,"event":0}
     {"op":"delete_all","pid":$PID,"type":0,"ids":[]}
 
 case toast-watch
