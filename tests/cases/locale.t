@@ -83,3 +83,17 @@ case changes-followed
     i18n.c: update_region > ***** setlocale=C.UTF-8
     CTaskManager.cpp: operator() > EXITING.
     i18n.c: i18n_del > DeRegistering i18n_del vconf callbacks\x20
+
+# The change watch refused: the locale is set once, and a later change goes unnoticed.
+case changes-not-followed
+  set db/menu_widget/regionformat string xx_XX.UTF-8
+  fault vconf_notify_key_changed -1 -1
+  start brelta.keycombination.WiFiList
+  await log/system EXITING in 5 seconds
+  $ echo 'string C.UTF-8' > settings/db/menu_widget/language
+  wait
+  records system i18n.c
+    i18n.c: i18n_init > Enter i18n_init
+    i18n.c: update_lang > failed to get current language for set lang env
+    i18n.c: __set_i18n > ***** setlocale=C
+    i18n.c: i18n_del > DeRegistering i18n_del vconf callbacks\x20
