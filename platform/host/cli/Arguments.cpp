@@ -12,20 +12,21 @@ bool IsNegativeNumber(const char* word) {
 }
 }  // namespace
 
-Arguments::Arguments(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs,
+Arguments::Arguments(const std::vector<std::string>& words, const std::vector<OptionDecl>& declared,
                      const std::string& synopsis, bool stopAtOperand)
     : m_Synopsis(synopsis) {
-    std::vector<OptionSpec> all = specs;
+    std::vector<OptionDecl> all = declared;
     all.push_back({"help", 'h', false});
     // "+": stop at the first operand, which the loop below takes before going on, so that
     // operands keep their order and negative numbers can be told from options. ":": report a
     // missing value as ':' rather than printing getopt's own message.
     std::string letters = "+:";
     std::vector<option> longOptions;
-    for (const OptionSpec& spec : all) {
-        if (spec.letter != 0) letters += std::string(1, spec.letter) + (spec.takesValue ? ":" : "");
-        longOptions.push_back({spec.name, spec.takesValue ? required_argument : no_argument,
-                               nullptr, spec.letter != 0 ? spec.letter : 0});
+    for (const OptionDecl& option : all) {
+        if (option.letter != 0)
+            letters += std::string(1, option.letter) + (option.takesValue ? ":" : "");
+        longOptions.push_back({option.name, option.takesValue ? required_argument : no_argument,
+                               nullptr, option.letter != 0 ? option.letter : 0});
     }
     longOptions.push_back({nullptr, 0, nullptr, 0});
 
@@ -70,14 +71,14 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::vector<Op
             throw usage("unknown option '" +
                         (optopt != 0 ? std::string("-") + char(optopt) : copies[optind - 1]) + "'");
         if (code == ':') throw usage("option '" + copies[optind - 1] + "' needs a value");
-        const OptionSpec* spec = nullptr;
+        const OptionDecl* option = nullptr;
         if (index >= 0) {
-            spec = &all[static_cast<size_t>(index)];
+            option = &all[static_cast<size_t>(index)];
         } else {
-            for (const OptionSpec& candidate : all)
-                if (candidate.letter == code) spec = &candidate;
+            for (const OptionDecl& candidate : all)
+                if (candidate.letter == code) option = &candidate;
         }
-        m_Options[spec->name].push_back(spec->takesValue && optarg != nullptr ? optarg : "");
+        m_Options[option->name].push_back(option->takesValue && optarg != nullptr ? optarg : "");
     }
 }
 

@@ -8,7 +8,7 @@
 namespace brelta::cli {
 
 // One option a command takes: --name, optionally -letter, with or without a value.
-struct OptionSpec {
+struct OptionDecl {
     const char* name;
     char letter;  // 0: none
     bool takesValue;
@@ -23,7 +23,7 @@ public:
     // Throws a usage error naming `synopsis` for an unknown option or a missing value. With
     // `stopAtOperand`, the first operand ends the options: it and every word after it are
     // operands (the global options end at the command).
-    Arguments(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs,
+    Arguments(const std::vector<std::string>& words, const std::vector<OptionDecl>& declared,
               const std::string& synopsis, bool stopAtOperand = false);
 
     bool Has(const std::string& name) const { return m_Options.count(name) != 0; }

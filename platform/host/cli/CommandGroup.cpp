@@ -11,10 +11,10 @@ std::string CommandGroup::Help() const {
 }
 
 Arguments CommandGroup::Parse(const std::vector<std::string>& words,
-                              const std::vector<OptionSpec>& specs, const char* synopsis,
+                              const std::vector<OptionDecl>& declared, const char* synopsis,
                               bool* helped) const {
     std::vector<std::string> rest(words.begin() + (words.empty() ? 0 : 1), words.end());
-    Arguments arguments(rest, specs, synopsis);
+    Arguments arguments(rest, declared, synopsis);
     *helped = arguments.Has("help");
     if (*helped) Output::Print(Help());
     return arguments;

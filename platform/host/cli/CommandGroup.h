@@ -26,7 +26,7 @@ public:
 protected:
     // The words after the subcommand, parsed; nullopt-like: when they ask for --help, the
     // group's help is printed and `*helped` is set, and the caller returns 0.
-    Arguments Parse(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs,
+    Arguments Parse(const std::vector<std::string>& words, const std::vector<OptionDecl>& declared,
                     const char* synopsis, bool* helped) const;
     // The first word, or a usage error that lists the group's commands.
     std::string Subcommand(const std::vector<std::string>& words) const;
