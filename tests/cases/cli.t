@@ -283,7 +283,7 @@ case log-large-and-hostile
 
 case log-follow
   run brelta.keycombination.nothing
-  $ timeout 60 brelta-device log -f system > ../followed 2>&1 & echo $! > ../follower; until grep -q 'work finish' ../followed; do sleep 0.02; done
+  $ timeout 60 brelta-device log -f system > ../followed 2>&1 & echo $! > ../follower; until grep -qs 'work finish' ../followed; do sleep 0.02; done
   run brelta.keycombination.nothing
   $ until [ "$(grep -c 'work finish' ../followed)" = 2 ]; do sleep 0.02; done; cmp ../followed log/system && brelta-device reset --yes && mkdir log && echo '2026-12-05T13:46:50.000Z 1 I/T: after the reset' > log/system; until grep -q 'after the reset' ../followed; do sleep 0.02; done; kill $(cat ../follower); tail -n 1 ../followed
     <time> 1 I/T: after the reset
