@@ -135,7 +135,8 @@ case settings
     copy
     db
     memory
-  $ v=$(head -c 65528 /dev/zero | tr '\0' x); echo "string $v" > settings/db/full; echo "string ${v}x" > settings/db/fuller; printf 'int 2147483647\n' > settings/db/max; printf 'int 2147483648\n' > settings/db/over; printf 'double inf\n' > settings/db/inf; printf 'double nan\n' > settings/db/nan
+  $ v=$(head -c 65528 /dev/zero | tr '\0' x); echo "string $v" > settings/db/full; echo "string ${v}x" > settings/db/fuller; printf 'int 2147483647\n' > settings/db/max; printf 'int 2147483648\n' > settings/db/over; printf 'double inf\n' > settings/db/inf; printf 'double nan\n' > settings/db/nan; brelta-device settings set db/written string "$v" && wc -c < settings/db/written
+    65536
   $ for k in max over inf nan full fuller; do brelta-device settings get db/$k 2>&1 | cut -c1-44; done; stat -c %a settings/db/ratio
     2147483647
     brelta-device: db/over is not a valid settin
