@@ -9,8 +9,16 @@
 // are fixed, so the platform sets these here.
 #include <signal.h>
 
+#include <pthread.h>
+
 namespace {
 void Unused(int) {}
+
+void UnblockAll() {
+    sigset_t none;
+    sigemptyset(&none);
+    pthread_sigmask(SIG_SETMASK, &none, nullptr);
+}
 
 __attribute__((constructor)) void PrepareProcess() {
     // Caught, not ignored: exec resets a handler to the default, so the MDT program does not
@@ -22,8 +30,10 @@ __attribute__((constructor)) void PrepareProcess() {
     sigaction(SIGPIPE, &action, nullptr);
     sigaction(SIGXFSZ, &action, nullptr);
     signal(SIGCHLD, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
+    UnblockAll();
+    // A child of the tool (MDT's) starts with nothing blocked too: a fork can come while the
+    // thread is inside one of GLib's windows that block every signal (seen now and then as an
+    // MDT program started with all signals blocked).
+    pthread_atfork(nullptr, nullptr, UnblockAll);
 }
 }  // namespace
