@@ -12,6 +12,7 @@
 #include "DeviceRoot.h"
 #include "FileEvents.h"
 #include "LineStream.h"
+#include "LogRecord.h"
 #include "LogWriter.h"
 #include "Output.h"
 
@@ -24,49 +25,12 @@ namespace {
 // The buffers a person can name; the tool writes main and system.
 constexpr int kBuffers[] = {0, 1, 2, 3};
 constexpr int kDefaultBuffers[] = {0, 2};
-constexpr const char kStampPattern[] = "dddd-dd-ddTdd:dd:dd.dddZ";
-constexpr size_t kStampLength = sizeof kStampPattern - 1;
 constexpr const char kPriorities[] = "VDIWEF";
 
-bool Fits(const std::string& text, size_t length) {
-    if (text.size() < length) return false;
-    for (size_t i = 0; i < length; ++i) {
-        char want = kStampPattern[i];
-        bool ok = want == 'd' ? (text[i] >= '0' && text[i] <= '9') : text[i] == want;
-        if (!ok) return false;
-    }
-    return true;
-}
-
-// One line of a buffer file: "<time> <pid> <P>/<TAG>: <message>".
-struct Record {
+// A record and the buffer it was read from.
+struct Record : host::LogRecord {
     std::string buffer;
-    std::string line;  // as the file holds it
-    std::string time;  // 2026-12-05T13:46:45.123Z, which sorts as text
-    long long pid = 0;
-    char priority = 'I';
-    std::string tag;
-    std::string message;
 };
-
-bool ParseRecord(const std::string& line, Record* record) {
-    if (!Fits(line, kStampLength) || line.size() < kStampLength + 5 || line[kStampLength] != ' ')
-        return false;
-    size_t at = kStampLength + 1, digits = at;
-    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9') ++digits;
-    if (digits == at || digits - at > 18 || digits + 3 > line.size() || line[digits] != ' ' ||
-        std::strchr(kPriorities, line[digits + 1]) == nullptr || line[digits + 2] != '/')
-        return false;
-    size_t colon = line.find(": ", digits + 3);
-    if (colon == std::string::npos) return false;
-    record->line = line;
-    record->time = line.substr(0, kStampLength);
-    record->pid = std::stoll(line.substr(at, digits - at));
-    record->priority = line[digits + 1];
-    record->tag = line.substr(digits + 3, colon - digits - 3);
-    record->message = line.substr(colon + 2);
-    return true;
-}
 
 std::string Stamp(long long seconds) {
     time_t t = static_cast<time_t>(seconds);
@@ -95,7 +59,7 @@ std::optional<std::string> SinceStamp(std::string text) {
     if (text.size() > 10 && text[10] == ' ') text[10] = 'T';
     if (!text.empty() && text.back() == 'Z') text.pop_back();
     for (size_t length : {10, 13, 16, 19, 21, 22, 23})
-        if (text.size() == length && Fits(text, length)) return text;
+        if (text.size() == length && host::LogRecord::IsStampPrefix(text)) return text;
     return std::nullopt;
 }
 
@@ -176,7 +140,7 @@ private:
                 throw CliError::Failure("cannot read " + source.lines.ErrorText());
             if (result == LineStream::Result::End) return false;
             Record record;
-            if (ParseRecord(line, &record)) {
+            if (host::LogRecord::Parse(line, &record)) {
                 record.buffer = source.name;
                 source.ahead = std::move(record);
                 return true;
