@@ -84,9 +84,9 @@ case no-bus-no-actions
     brelta: toast: the notification server has no "actions" capability: no button could be pressed
   $ grep -c 'Fail to show popup' log/main
     2
-  $ cat notifications/journal
-    {"op":"delete_all","pid":$PID,"type":0,"ids":[]}
-    {"op":"delete_all","pid":$PID2,"type":0,"ids":[]}
+  $ cut -d , -f 1 notifications/journal
+    {"op":"delete_all"
+    {"op":"delete_all"
 
 # A server that leaves mid-toast hides it from outside (102); one that stops answering
 # fails the post after the call's time limit.
