@@ -194,7 +194,7 @@ bool ActionsMissing(const std::vector<std::string>& capabilities, std::string* r
     return true;
 }
 
-// The spec of the icon as the server takes it: a file as a file URI, else an icon name.
+// The icon as the server takes it: a file as a file URI, anything else as an icon name.
 std::string Icon(const std::string& icon) {
     if (!g_path_is_absolute(icon.c_str())) return Utf8(icon);
     gchar* uri = g_filename_to_uri(icon.c_str(), nullptr, nullptr);
