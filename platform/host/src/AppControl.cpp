@@ -16,9 +16,6 @@ HandleRegistry<app_control_s>& Live() {
     return *live;
 }
 
-// The extra-data key through which the network-settings application is told its page.
-const char kSettingsPageKey[] = "NW_TEST_FUNCTION_FROM_JSON";
-
 JsonLine Build(const app_control_s& request, long pid, int result) {
     JsonLine line;
     line.BeginObject();
@@ -60,6 +57,12 @@ void AppControl::AddExtra(app_control_s* handle, const std::string& key, const s
         }
     }
     handle->extra.emplace_back(key, value);
+}
+
+const std::string* AppControl::Extra(const app_control_s& request, const std::string& key) {
+    for (const auto& entry : request.extra)
+        if (entry.first == key) return &entry.second;
+    return nullptr;
 }
 
 int AppControl::Launch(const app_control_s& request) {

@@ -25,6 +25,11 @@ namespace brelta::host {
 // that reaches the service is journalled in $ROOT/apps/launches, refused ones included.
 class AppControl {
 public:
+    // The alert application, which draws the popup text of its "text" extra data.
+    static constexpr const char* kAlertApp = "org.tizen.alert-syspopup";
+    // The extra-data key through which the network-settings application is told its page.
+    static constexpr const char* kSettingsPageKey = "NW_TEST_FUNCTION_FROM_JSON";
+
     static app_control_s* Create();
     static bool Valid(app_control_h handle);
     static bool Destroy(app_control_h handle);
@@ -34,6 +39,8 @@ public:
     // A key added again replaces its value and keeps its first place: the receiver reads
     // extra data by key, so one key can only ever carry one value.
     static void AddExtra(app_control_s* handle, const std::string& key, const std::string& value);
+    // The value of an extra-data key; null when the request has none.
+    static const std::string* Extra(const app_control_s& request, const std::string& key);
 
     // Decides the result of a request that passed the fault script: one without an
     // application id has nowhere to go.

@@ -10,10 +10,10 @@
 #include "DeviceRoot.h"
 #include "FileUtil.h"
 #include "JsonJournal.h"
+#include "NotificationDisplay.h"
 #include "NotificationIds.h"
 #include "NotificationInput.h"
 #include "NotificationRecord.h"
-#include "NotificationView.h"
 
 namespace brelta::host {
 
@@ -127,7 +127,7 @@ void Deliver(const Pending& pending) {
         handle = it->second.handle;
     }
     JournalEvent(pending.id, pending.event);
-    NotificationView::ShowEvent(pending.id, pending.event);
+    NotificationDisplay::Current().Delivered(pending.id, pending.event);
     // Without the lock: the callback may post, delete or free again.
     callback(handle, pending.event, userdata);
 }
@@ -203,7 +203,12 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
         // and presses at once is seen.
         if (state.watch == 0)
             state.watch = NotificationInput::Watch(DeviceRoot::Dir(kInputDir), state.serial);
-        if (!JournalPost(*handle)) return NOTIFICATION_ERROR_IO_ERROR;
+        NotificationDisplay& display = NotificationDisplay::Current();
+        if (!display.Show(id, *handle)) return NOTIFICATION_ERROR_IO_ERROR;
+        if (!JournalPost(*handle)) {
+            display.Close(id);
+            return NOTIFICATION_ERROR_IO_ERROR;
+        }
         bool first = state.posted.count(id) == 0;
         Posted& posted = state.posted[id];
         posted.handle = handle;
@@ -215,7 +220,7 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
         posted.type = handle->Type();
         posted.shown = true;
         CancelTimer(posted);
-        if (handle->HideTimeout().value_or(0) > 0)
+        if (!display.TimesOut() && handle->HideTimeout().value_or(0) > 0)
             StartTimerLocked(state, id, posted, *handle->HideTimeout());
         // The watch sees only what changes from now on; a file written for this id before
         // (by a test that knew the id in advance) is looked at here.
@@ -224,7 +229,6 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
             ScheduleLocked(state, id, kLookAtInputLater, kLookAgainMs);
         }
     }
-    NotificationView::ShowPost(*handle);
     return NOTIFICATION_ERROR_NONE;
 }
 
@@ -235,6 +239,7 @@ int NotificationService::DeleteAll(int type) {
     for (auto& entry : state.posted) {
         if (!entry.second.shown || entry.second.type != type) continue;
         Hide(entry.second);
+        NotificationDisplay::Current().Close(entry.first);
         ids.push_back(entry.first);
     }
     bool journalled = JournalDeleteAll(type, ids);
@@ -267,6 +272,16 @@ void NotificationService::TakeInput(const std::string& name, bool complete, unsi
     if (!NotificationInput::ParseEvent(content, complete, &event)) return;
     // Whoever removes the file delivers the event, so it is delivered once.
     if (unlink(path.c_str()) != 0) return;
+    if (it->second.shown) NotificationDisplay::Current().Close(id);
+    Hide(it->second);
+    ScheduleLocked(state, id, event);
+}
+
+void NotificationService::Report(int id, int event, bool onlyIfShown) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    State& state = CurrentLocked();
+    auto it = state.posted.find(id);
+    if (it == state.posted.end() || (onlyIfShown && !it->second.shown)) return;
     Hide(it->second);
     ScheduleLocked(state, id, event);
 }

@@ -17,8 +17,10 @@ class NotificationRecord;
 //   always from the main loop, never from inside a call of the caller's.
 // - A notification is hidden by its time-out (101, `hide_timeout` seconds after the latest
 //   post, when positive), by notification_delete_all (201 for each, after the call
-//   returned), or by an input file (0, 1, 100, 102). Once hidden it gets no time-out and no
-//   201; a re-post shows it again and restarts its time-out.
+//   returned), by an input file (0, 1, 100, 102), or by what its display reports. Once
+//   hidden it gets no time-out and no 201; a re-post shows it again and restarts its
+//   time-out. Where it is shown is the NotificationDisplay's business; a display that times
+//   out by itself (the desktop's) does so instead of the service.
 // - Input files ask for events on purpose, so they are delivered whether or not the
 //   notification is still shown: that is how a late press is tried.
 // - An event for a handle that was freed is still delivered, with a null handle: the
@@ -34,6 +36,10 @@ public:
     // A file `name` in the input directory was created, written or moved in; `serial`
     // names the state that the watch belongs to.
     static void TakeInput(const std::string& name, bool complete, unsigned serial);
+    // The display reports an event of `id`: the notification is hidden and the event
+    // delivered from the main loop. With `onlyIfShown`, nothing happens for one that is
+    // hidden already (the display's report of a closing the service asked for).
+    static void Report(int id, int event, bool onlyIfShown);
     // The handle of this process's latest post of `id`; null when there is none or it was
     // freed. For looking at what a caller set beyond what the journal shows (text keys).
     static const NotificationRecord* Find(int id);

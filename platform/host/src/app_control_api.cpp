@@ -3,6 +3,7 @@
 #include <app_control.h>
 
 #include "AppControl.h"
+#include "AppLauncher.h"
 #include "Faults.h"
 #include "TerminalView.h"
 
@@ -57,7 +58,7 @@ int app_control_add_extra_data(app_control_h app_control, const char* key, const
     return APP_CONTROL_ERROR_NONE;
 }
 
-// The reply callback is never called: no stand-in application answers.
+// The reply callback is never called: no application, stand-in or desktop, answers.
 int app_control_send_launch_request(app_control_h app_control, app_control_reply_cb callback,
                                     void* user_data) {
     (void)callback;
@@ -67,7 +68,7 @@ int app_control_send_launch_request(app_control_h app_control, app_control_reply
     // with the result the caller gets.
     int result = 0;
     if (!Faults::Fail("app_control_send_launch_request", &result))
-        result = AppControl::Launch(*app_control);
+        result = brelta::host::AppLauncher::Current().Launch(*app_control);
     AppControl::Record(*app_control, result);
     if (brelta::host::TerminalView::Enabled())
         brelta::host::TerminalView::Show(
