@@ -60,7 +60,8 @@ case killed-mid-capture
     stopped
 
 # A start that cannot capture fails as the service would, says why, and leaves nothing
-# running: no default route, no CAP_NET_RAW, an interface that is not there.
+# running: no default route (the namespace's own IPv6 one is a reject route; a real IPv6 one
+# will do), no CAP_NET_RAW, an interface that is not there.
 case refused
   netns
   env BRELTA_LIVE=capture
@@ -68,6 +69,8 @@ case refused
     brelta: capture: no default route, so no interface to capture on (name one)
     brelta-device: the capture did not start
     [1]
+  $ ip link add v0 type veth peer name v1 && ip link set v0 up && ip link set v1 up && ip -6 route add default dev v0 && brelta-device capture start && brelta-device capture status && brelta-device capture stop
+    running on v0 \(pid \d+\) (re)
   $ echo lo > network/capture_interface; setpriv --inh-caps=-net_raw --bounding-set=-net_raw brelta-device capture start
     brelta: capture: cannot capture on lo: not permitted (root or CAP_NET_RAW is needed)
     brelta-device: the capture did not start
@@ -86,6 +89,7 @@ case refused
   $ brelta-device capture status; ls network
     stopped
     capture_interface
+    tcpdump
 
 # A stop cuts a file that a killed capture left with part of a record back to its whole ones,
 # and never signals a process that the pid file names but that is not the capture.
