@@ -240,9 +240,8 @@ bool Capture::Open(std::string* reason) {
         *reason = "cannot capture on " + m_Interface + ": no descriptor to wait on";
         return false;
     }
-    int fd =
-        open(m_Options.output.c_str(),
-             O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    int fd = open(m_Options.output.c_str(),
+                  O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
     struct stat st;
     if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
         close(fd);
