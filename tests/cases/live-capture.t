@@ -88,6 +88,7 @@ case refused
     {"op":"delete_all","pid":$PID,"type":0,"ids":[1]}
   $ brelta-device capture status; ls network
     stopped
+    capture.lock
     capture_interface
     tcpdump
 

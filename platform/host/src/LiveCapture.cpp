@@ -179,7 +179,11 @@ bool RunHelper(const std::vector<std::string>& args, int* status, std::string* r
     while (ended) {
         pid_t done = waitpid(pid, status, WNOHANG);
         if (done == pid) return true;
-        if (done < 0 && errno != EINTR) break;
+        if (done < 0 && errno != EINTR) {
+            // Reaped by someone else: its pid may be another process's by now.
+            *report = std::string("the capture helper's end was not seen: ") + std::strerror(errno);
+            return false;
+        }
         if (left() == 0) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -246,6 +250,22 @@ bool LiveCapture::Ready(std::string* reason) {
 }
 
 int LiveCapture::Start() {
+    // Of two starts at one moment, the second waits for the first's verdict, and then finds
+    // its capture running rather than start another over the same file.
+    int lock =
+        FileUtil::OpenRegular(DeviceRoot::Dir("network") + "/capture.lock", O_RDWR | O_CREAT);
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kStartWait);
+    if (lock >= 0 && !FileUtil::LockWithin(lock, static_cast<int>(wait.count()))) {
+        close(lock);
+        return Fail("another start of the capture did not end within " +
+                    std::to_string(kStartWait.count()) + " s");
+    }
+    int result = StartHelper();
+    if (lock >= 0) close(lock);
+    return result;
+}
+
+int LiveCapture::StartHelper() {
     Helper helper;
     if (Find(&helper)) return CONNECTION_ERROR_NONE;
     std::string interface, seconds;

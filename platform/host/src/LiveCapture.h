@@ -43,6 +43,9 @@ public:
     static std::string PidPath();
     static std::string InterfacePath();
     static std::string SecondsPath();
+
+private:
+    static int StartHelper();
 };
 
 }  // namespace brelta::host
