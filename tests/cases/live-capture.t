@@ -2,13 +2,14 @@
 # the case's own.
 
 # The whole road: the tool starts a capture on the default route's interface, echoes pass,
-# the workbench stops it (the tool stops only what its own process started), and the file
-# holds every packet, the last ones sent just before the stop included.
+# the workbench stops it (the tool stops only what its own process started; the workbench
+# stops the helper that runs, live or not by its own choice), and the file holds the packets.
 case echoes-through-the-tool
   netns
   env BRELTA_LIVE=capture
   $ ip route add default dev lo
   run brelta.keycombination.tcpdumpstart
+  unset BRELTA_LIVE
   records system TCPDumpHandler.cpp
     TCPDumpHandler.cpp: Start >
     TCPDumpHandler.cpp: Start > [connection_create success]

@@ -15,13 +15,15 @@ using host::LiveCapture;
 using host::LiveServices;
 
 namespace {
+// A capture helper that runs is the capture, whichever kind this process would choose: whoever
+// started it live and stops or asks about it without saying "live" again means that one.
 std::string Status() {
-    if (!LiveServices::IsLive(LiveServices::Service::Capture))
-        return CaptureService::Chosen().Running() ? "running" : "stopped";
     LiveCapture::Helper helper;
     if (LiveCapture::Find(&helper))
         return "running on " + Output::Escape(helper.interface) + " (pid " +
                std::to_string(helper.pid) + ")";
+    if (!LiveServices::IsLive(LiveServices::Service::Capture))
+        return CaptureService::Chosen().Running() ? "running" : "stopped";
     std::string reason;
     return LiveCapture::Ready(&reason) ? "stopped" : "stopped; cannot start: " + reason;
 }
@@ -38,6 +40,7 @@ const char* CaptureCommand::Details() const {
            "seconds of $ROOT/network/capture_seconds, default 600). Its file is\n"
            "$ROOT/opt/usr/data/network/tcpdump-[time].pcap.\n"
            "\n"
+           "stop and status find a running capture helper also where capture is not live.\n"
            "status prints \"running\" (live: \"running on INTERFACE (pid PID)\") or \"stopped\".\n";
 }
 
@@ -53,10 +56,15 @@ int CaptureCommand::Run(const std::vector<std::string>& words) {
         return 0;
     }
     // The platform has said why on standard error.
-    CaptureService& capture = CaptureService::Chosen();
-    if (command == "start" && capture.Start() != CONNECTION_ERROR_NONE)
-        throw CliError::Failure("the capture did not start");
-    if (command == "stop" && capture.Stop() != CONNECTION_ERROR_NONE)
+    if (command == "start") {
+        if (CaptureService::Chosen().Start() != CONNECTION_ERROR_NONE)
+            throw CliError::Failure("the capture did not start");
+        return 0;
+    }
+    LiveCapture::Helper helper;
+    static LiveCapture live;
+    CaptureService& capture = LiveCapture::Find(&helper) ? live : CaptureService::Chosen();
+    if (capture.Stop() != CONNECTION_ERROR_NONE)
         throw CliError::Failure("the capture did not stop cleanly");
     return 0;
 }
