@@ -6,12 +6,12 @@ set -euo pipefail
 BRELTA_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Building and running the tool and brelta-device: all that ./run installs.
 BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
-    libboost-filesystem-dev libsoup-3.0-dev)
+    libboost-filesystem-dev libsoup-3.0-dev libpcap-dev)
 # ./test: the test libraries, the case runner and what cases call (the live cases' desktop
-# notification server is python3-dbusmock's), Chromium for the browser test, and clang for the
-# sanitizer build, which is instrumented for libFuzzer too.
+# notification server is python3-dbusmock's, tcpdump reads captures back), Chromium for the
+# browser test, and clang for the sanitizer build, which is instrumented for libFuzzer too.
 BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 dbus-daemon libglib2.0-bin clang-format
-    clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev python3-dbusmock)
+    clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev python3-dbusmock tcpdump)
 # The build of ./test's sanitizer suite and of scripts/fuzz. Line tables are all that a
 # sanitizer's report needs, and -O1 keeps the checked programs fast while compiling quicker
 # than the default -O2 -g.

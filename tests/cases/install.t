@@ -5,6 +5,7 @@ case destdir
   $ DESTDIR=$ROOT/stage cmake --install "$BRELTA_BUILD_DIR" --prefix /usr >/dev/null && cd stage && find . -type f ! -path './usr/share/doc/*' | sort && ls usr/share/doc/brelta-test-tool/README.md usr/share/doc/brelta-test-tool/architecture.md
     ./usr/bin/brelta-device
     ./usr/bin/brelta_test_tool
+    ./usr/libexec/brelta-test-tool/brelta-capture
     ./usr/share/bash-completion/completions/brelta-device
     ./usr/share/dbus-1/system.d/brelta.keycombination.conf
     ./usr/share/man/man1/brelta-device.1
@@ -39,15 +40,17 @@ case bus-without-policy-refuses-the-id
 # from where dpkg-deb unpacks them.
 case debian-package
   $ cpack -G DEB --config "$BRELTA_BUILD_DIR/CPackConfig.cmake" -B "$ROOT/pkg" >/dev/null 2>&1
-  $ dpkg-deb -f pkg/*.deb Package Version && dpkg-deb -f pkg/*.deb Depends | tr , '\n' | sed 's/ *(.*//; s/^ //' | grep -x -e libc6 -e libglib2.0-0 -e libsoup-3.0-0 && dpkg-deb -x pkg/*.deb unpacked
+  $ dpkg-deb -f pkg/*.deb Package Version && dpkg-deb -f pkg/*.deb Depends | tr , '\n' | sed 's/ *(.*//; s/^ //' | grep -x -e libc6 -e libglib2.0-0 -e libsoup-3.0-0 -e libpcap0.8 && dpkg-deb -x pkg/*.deb unpacked
     Package: brelta-test-tool
     Version: 1.0.0
     libc6
     libglib2.0-0
+    libpcap0.8
     libsoup-3.0-0
   env PATH=$ROOT/unpacked/usr/bin:/usr/bin:/bin
   run brelta.keycombination.WiFiList
-  $ command -v brelta_test_tool && command -v brelta-device && brelta-device settings list
+  $ command -v brelta_test_tool && command -v brelta-device && brelta-device settings list && BRELTA_LIVE=capture brelta-device capture status | grep missing || echo "capture helper found"
     $ROOT/unpacked/usr/bin/brelta_test_tool
     $ROOT/unpacked/usr/bin/brelta-device
     db/network/LaunchNWWireless int 1
+    capture helper found

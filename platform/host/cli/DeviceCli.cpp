@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "CaptureCommand.h"
 #include "CliError.h"
 #include "DeviceRoot.h"
 #include "FaultCommand.h"
@@ -43,6 +44,7 @@ DeviceCli::DeviceCli() {
     m_Groups.emplace_back(new SettingsCommand());
     m_Groups.emplace_back(new UsbCommand());
     m_Groups.emplace_back(new ToastCommand());
+    m_Groups.emplace_back(new CaptureCommand());
     m_Groups.emplace_back(new FaultCommand());
     m_Groups.emplace_back(new LogCommand());
     m_Groups.emplace_back(new LaunchesCommand());

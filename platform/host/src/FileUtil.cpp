@@ -5,13 +5,17 @@
 #include <fcntl.h>
 #include <ftw.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
+
+#include <glib.h>
 
 namespace brelta::host {
 
@@ -234,6 +238,19 @@ bool FileUtil::Read(const std::string& path, std::string* content, size_t max_by
 
 bool FileUtil::ReadHead(const std::string& path, std::string* content, size_t bytes) {
     return ReadUpTo(path, content, bytes, false);
+}
+
+bool FileUtil::LockWithin(int fd, int milliseconds) {
+    gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(milliseconds) * 1000;
+    gulong pause = 1000;  // microseconds, doubled up to 50 ms
+    for (;;) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        gint64 left = deadline - g_get_monotonic_time();
+        if (left <= 0) return false;
+        g_usleep(std::min<gint64>(pause, left));
+        pause = std::min<gulong>(pause * 2, 50000);
+    }
 }
 
 bool FileUtil::Exists(const std::string& path) {

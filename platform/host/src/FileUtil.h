@@ -42,6 +42,9 @@ public:
     // Reads the file's first `bytes` bytes (fewer when it is shorter).
     static bool ReadHead(const std::string& path, std::string* content, size_t bytes);
     static bool Exists(const std::string& path);
+    // flock(LOCK_EX) on the descriptor, tried again (every 1 ms, then less often up to every
+    // 50 ms) until it is had or `milliseconds` have passed: false when it was not had.
+    static bool LockWithin(int fd, int milliseconds);
     // rm -r without following symbolic links; true when nothing of the path is left.
     static bool RemoveTree(const std::string& path);
     // Parent directory of a path ("" for a bare name).

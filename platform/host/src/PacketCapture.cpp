@@ -1,5 +1,8 @@
 #include "PacketCapture.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 
 #include "DeviceRoot.h"
@@ -13,6 +16,8 @@ constexpr uint32_t kMagicMicro = 0xa1b2c3d4;
 constexpr uint32_t kMagicNano = 0xa1b23c4d;
 constexpr uint32_t kSnapLength = 262144;
 constexpr uint32_t kLinkTypeEthernet = 1;
+constexpr size_t kRecordHeaderBytes = 16;
+constexpr size_t kLiveCaptureBytes = 1048576;
 
 void PutLittleEndian(std::string* out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xff));
@@ -60,6 +65,27 @@ bool PacketCapture::IsPcapFile(const std::string& path) {
         if (magic == known || magic == Swapped(known)) return true;
     }
     return false;
+}
+
+bool PacketCapture::KeepWholeRecords(const std::string& path) {
+    std::string content;
+    if (!FileUtil::Read(path, &content, kLiveCaptureBytes)) return FileUtil::Exists(path);
+    if (content.size() < kHeaderBytes) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
+    uint32_t magic = ReadLittleEndian(bytes);
+    bool swapped = magic == Swapped(kMagicMicro) || magic == Swapped(kMagicNano);
+    size_t whole = kHeaderBytes;
+    while (content.size() - whole >= kRecordHeaderBytes) {
+        uint32_t captured = ReadLittleEndian(bytes + whole + 8);
+        if (swapped) captured = Swapped(captured);
+        if (captured > content.size() - whole - kRecordHeaderBytes) break;
+        whole += kRecordHeaderBytes + captured;
+    }
+    if (whole == content.size()) return true;
+    int fd = FileUtil::OpenRegular(path, O_WRONLY);
+    bool cut = fd >= 0 && ftruncate(fd, static_cast<off_t>(whole)) == 0;
+    if (fd >= 0) close(fd);
+    return cut;
 }
 
 bool PacketCapture::Start() {

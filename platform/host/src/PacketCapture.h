@@ -30,6 +30,10 @@ public:
     // True when the file is at least a header long and starts with a pcap magic number, in
     // either byte order, microsecond or nanosecond flavour.
     static bool IsPcapFile(const std::string& path);
+    // Cuts a pcap file back to its last whole record: a capture killed in the middle of a
+    // write may have left part of one. A file larger than a live capture can grow (1 MiB) is
+    // somebody's own and kept as it is. False when the file cannot be read or cut.
+    static bool KeepWholeRecords(const std::string& path);
 };
 
 }  // namespace brelta::host

@@ -13,7 +13,7 @@ _brelta_device() {
         *)
             if [ -z "$command" ]; then
                 command=$word
-            elif [ -z "$sub" ] && [[ $command =~ ^(settings|usb|toast|fault)$ ]]; then
+            elif [ -z "$sub" ] && [[ $command =~ ^(settings|usb|toast|capture|fault)$ ]]; then
                 sub=$word
             else
                 ((operands++))
@@ -33,7 +33,7 @@ _brelta_device() {
     esac
     if [ -z "$words" ]; then
         case $command/$sub in
-        /) words='root settings usb toast fault log launches reset screen help --root --help --version' ;;
+        /) words='root settings usb toast capture fault log launches reset screen help --root --help --version' ;;
         settings/) words='get set unset list dump load watch' ;;
         settings/get | settings/unset | settings/watch | settings/list | settings/set)
             if [ "$sub" = set ] && [ "$operands" -eq 1 ]; then
@@ -56,6 +56,7 @@ _brelta_device() {
             [ "$sub" = press ] && [ "$operands" -eq 1 ] && words='1 2'
             ;;
         toast/list | toast/watch | usb/list) words='--json' ;;
+        capture/) words='start stop status' ;;
         fault/) words='set clear list' ;;
         fault/set) [ "$operands" -eq 0 ] && words=$("${ask[@]}" fault list --known 2>/dev/null) ;;
         fault/clear) words=$("${ask[@]}" fault list 2>/dev/null | cut -d: -f1) ;;
