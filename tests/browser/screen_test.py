@@ -243,7 +243,7 @@ def main():
         browser.call("Page.navigate", session=True, url=screen.url)
         browser.wait("document.querySelectorAll('#keys button').length", "the remote")
         keys = browser.js("[...document.querySelectorAll('#keys button')].map(b => b.dataset.id)")
-        with open(os.path.join(os.path.dirname(__file__), "..", "command-ids")) as f:
+        with open(os.path.join(os.path.dirname(__file__), "..", "..", "test-tool", "command-ids")) as f:
             table = [line.split()[0] for line in f if line.strip() and not line.startswith("#")]
         assert sorted(keys) == sorted(table), keys
 

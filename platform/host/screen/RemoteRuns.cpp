@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "DeviceRoot.h"
+// BRELTA_COMMAND_IDS(X): X(id, exit delay) for each row of the tool's command table.
+#include "CommandIds.inc"
 
 namespace brelta::screen {
 
@@ -18,13 +20,9 @@ RemoteRuns::~RemoteRuns() {
 }
 
 const std::vector<std::string>& RemoteRuns::Ids() {
-    static const std::vector<std::string> ids = {
-        "brelta.keycombination.tcpdumpstart", "brelta.keycombination.tcpdumpstop",
-        "brelta.keycombination.gateway",      "brelta.keycombination.WiFiList",
-        "brelta.keycombination.nwerrorpopup", "brelta.keycombination.ndf",
-        "brelta.keycombination.rse",          "brelta.keycombination.wifilow",
-        "brelta.keycombination.mdt",
-    };
+#define BRELTA_ID(id, delay) id,
+    static const std::vector<std::string> ids = {BRELTA_COMMAND_IDS(BRELTA_ID)};
+#undef BRELTA_ID
     return ids;
 }
 

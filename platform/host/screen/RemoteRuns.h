@@ -22,7 +22,7 @@ public:
     RemoteRuns(const RemoteRuns&) = delete;
     RemoteRuns& operator=(const RemoteRuns&) = delete;
 
-    // The nine key combinations: nothing else is ever run.
+    // The ids of the tool's command table: nothing else is ever run.
     static const std::vector<std::string>& Ids();
     static bool Known(const std::string& id);
 

@@ -46,7 +46,7 @@ const char* ScreenCommand::Details() const {
            "\n"
            "Prints the address to open, with a one-time token, and serves the page until\n"
            "^C: the TV's toasts, popups and application pages, a remote that runs the tool\n"
-           "with one of the nine ids, and the log, settings, USB devices, fault scripts and\n"
+           "with one of its command ids, and the log, settings, USB devices, fault scripts and\n"
            "launches of the root, live.\n";
 }
 

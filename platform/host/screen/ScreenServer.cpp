@@ -284,7 +284,7 @@ void ScreenServer::Act(SoupServerMessage* msg, const std::string& path) {
         long pid = 0;
         std::string error;
         if (!RemoteRuns::Known(id))
-            result = {SOUP_STATUS_BAD_REQUEST, "not one of the nine key combinations"};
+            result = {SOUP_STATUS_BAD_REQUEST, "not an id of the command table"};
         else if (!m_Runs->Start(id, &pid, &error))
             result = {SOUP_STATUS_SERVICE_UNAVAILABLE, error};
         else
