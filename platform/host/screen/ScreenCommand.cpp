@@ -106,7 +106,7 @@ int ScreenCommand::Run(const std::vector<std::string>& args) {
             g_main_loop_unref(loop);
             throw CliError::Failure("screen: " + error);
         }
-        if (options.listen != "127.0.0.1")
+        if (!server.Local())
             std::fprintf(stderr,
                          "brelta-device: note: listening on %s: whoever reaches it with the "
                          "token runs the tool on this root\n",

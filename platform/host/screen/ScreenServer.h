@@ -39,6 +39,8 @@ public:
     // The address to open, with the token in its fragment, which the browser never sends.
     std::string Url() const;
     RemoteRuns& Runs() { return *m_Runs; }
+    // Listening on a loopback address, which only this machine reaches.
+    bool Local() const { return g_inet_address_get_is_loopback(m_Address); }
 
     static constexpr const char* kTokenHeader = "X-Brelta-Token";
     // Requests are small JSON objects; anything larger is refused before it is read.

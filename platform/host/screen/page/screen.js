@@ -229,7 +229,8 @@ function runState(run) {
     return el('span', { class: run.status === 0 ? 'ok' : 'bad' }, `exited ${run.status}`);
   }
   if (run.exit_in_ms !== null) {
-    return el('span', { 'data-exit-at': performance.now() + run.exit_in_ms });
+    return el('span', { 'data-exit-at': performance.now() + run.exit_in_ms },
+      `exits in ${Math.ceil(run.exit_in_ms / 1000)} s`);
   }
   return el('span', {}, run.lock === null ? 'starting' : `running, lock ${run.lock}`);
 }
