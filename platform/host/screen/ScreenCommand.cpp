@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <iterator>
 
 #include "CliError.h"
 #include "DeviceRoot.h"
@@ -16,8 +17,24 @@ namespace brelta::cli {
 namespace {
 constexpr const char* kSynopsis = "screen [--port N] [--listen ADDRESS] [--root DIR]";
 
-gboolean Quit(gpointer loop) {
-    g_main_loop_quit(static_cast<GMainLoop*>(loop));
+// The signals that end the screen, each of which ends its runs too. (Any other death
+// reaches the runs from the kernel, as SIGTERM: RemoteRuns.)
+struct EndSignal {
+    int number;
+    const char* name;
+};
+constexpr EndSignal kEndSignals[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+
+struct Ending {
+    GMainLoop* loop;
+    const EndSignal* by;
+    const EndSignal** received;
+};
+
+gboolean Quit(gpointer data) {
+    auto* ending = static_cast<Ending*>(data);
+    *ending->received = ending->by;
+    g_main_loop_quit(ending->loop);
     return G_SOURCE_CONTINUE;
 }
 
@@ -46,7 +63,7 @@ const char* ScreenCommand::Details() const {
            "\n"
            "Prints the address to open, with a one-time token, and serves the page until\n"
            "^C: the TV's toasts, popups and application pages, a remote that runs the tool\n"
-           "with one of the nine ids, and the log, settings, USB devices, fault scripts and\n"
+           "with one of its command ids, and the log, settings, USB devices, fault scripts and\n"
            "launches of the root, live.\n";
 }
 
@@ -89,7 +106,7 @@ int ScreenCommand::Run(const std::vector<std::string>& args) {
             g_main_loop_unref(loop);
             throw CliError::Failure("screen: " + error);
         }
-        if (options.listen != "127.0.0.1")
+        if (!server.Local())
             std::fprintf(stderr,
                          "brelta-device: note: listening on %s: whoever reaches it with the "
                          "token runs the tool on this root\n",
@@ -101,11 +118,23 @@ int ScreenCommand::Run(const std::vector<std::string>& args) {
             host::DeviceRoot::Path().c_str(), server.Url().c_str());
         // Whoever started it may be reading the address from a pipe.
         std::fflush(stdout);
-        guint interrupt = g_unix_signal_add(SIGINT, Quit, loop);
-        guint terminate = g_unix_signal_add(SIGTERM, Quit, loop);
+        const EndSignal* received = nullptr;
+        Ending endings[std::size(kEndSignals)];
+        std::vector<guint> sources;
+        for (size_t i = 0; i < std::size(kEndSignals); ++i) {
+            endings[i] = {loop, &kEndSignals[i], &received};
+            sources.push_back(g_unix_signal_add(kEndSignals[i].number, Quit, &endings[i]));
+        }
         g_main_loop_run(loop);
-        g_source_remove(interrupt);
-        g_source_remove(terminate);
+        for (guint source : sources) g_source_remove(source);
+        // The runs would go on writing the root of a screen that is gone.
+        std::vector<long> ended = server.Runs().EndAll();
+        std::string pids;
+        for (long pid : ended) pids += " " + std::to_string(pid);
+        std::fprintf(stderr, "brelta-device: screen: %s: ended%s\n",
+                     received != nullptr ? received->name : "quit",
+                     ended.empty() ? ", no run of the remote was going"
+                                   : (", and with it the runs of the remote:" + pids).c_str());
     }
     g_main_loop_unref(loop);
     return 0;

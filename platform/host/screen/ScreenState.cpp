@@ -26,7 +26,7 @@ using json = nlohmann::ordered_json;
 namespace {
 constexpr int kMainBuffer = 0;
 constexpr int kSystemBuffer = 2;
-constexpr size_t kStampLength = 24;
+constexpr size_t kStampLength = host::LogRecord::kStampLength;
 constexpr size_t kMaxExitWatches = 64;
 constexpr const char* kAlertApp = "org.tizen.alert-syspopup";
 
@@ -47,6 +47,11 @@ json OptionalInt(std::optional<int> value) {
     return value ? json(*value) : json(nullptr);
 }
 
+std::string LogEvent(bool restarted, const std::string& records) {
+    return "{\"restarted\":" + std::string(restarted ? "true" : "false") +
+           ",\"records\":" + records + "}";
+}
+
 // The value of an extra-data key of a launch line, or null.
 const json* Extra(const json& launch, const char* key) {
     auto extra = launch.find("extra");
@@ -58,15 +63,19 @@ const json* Extra(const json& launch, const char* key) {
 }
 }  // namespace
 
-ScreenState::ScreenState(Broadcast broadcast)
+ScreenState::ScreenState(Broadcast broadcast, Records records)
     : m_Broadcast(std::move(broadcast)),
+      m_Records(std::move(records)),
       m_Posts(RootPath(host::JsonJournal::kNotifications)),
       m_LaunchTail(RootPath(host::JsonJournal::kLaunches)),
       m_MainLog(host::LogWriter::BufferPath(kMainBuffer)),
       m_SystemLog(host::LogWriter::BufferPath(kSystemBuffer)) {
     ReadPosts();
     ReadLaunches(true);
-    ReadLog();
+    bool restarted = false;
+    ReadLog(&restarted);
+    size_t hidden = 0;
+    m_Settings = Settings(&hidden);
 }
 
 ScreenState::~ScreenState() {
@@ -157,7 +166,10 @@ gboolean ScreenState::OnProcessExit(gint fd, GIOCondition, gpointer self) {
 
 void ScreenState::ReadLaunches(bool startup) {
     LineTail::Lines read = m_LaunchTail.Read();
-    if (read.restarted) m_Launches.clear();
+    if (read.restarted) {
+        m_Launches.clear();
+        m_LaunchBytes = 0;
+    }
     gint64 now = g_get_monotonic_time();
     for (const std::string& line : read.lines) {
         json launch = ParseLine(line);
@@ -175,8 +187,12 @@ void ScreenState::ReadLaunches(bool startup) {
             launch["alert"] = {{"text", host::Markup::Strip(text->get<std::string>())},
                                {"colour", colour}};
         }
-        m_Launches.push_back({std::move(launch), startup ? 0 : now});
-        if (m_Launches.size() > kLaunchBacklog) m_Launches.pop_front();
+        m_Launches.push_back({std::move(launch), startup ? 0 : now, line.size()});
+        m_LaunchBytes += line.size();
+        while (m_Launches.size() > kLaunchBacklog || m_LaunchBytes > kLaunchBacklogBytes) {
+            m_LaunchBytes -= m_Launches.front().bytes;
+            m_Launches.pop_front();
+        }
     }
 }
 
@@ -191,20 +207,45 @@ json ScreenState::Launches() const {
     return launches;
 }
 
-json ScreenState::Settings() {
-    json settings = json::array();
+ScreenState::Store ScreenState::Settings(size_t* hidden) {
+    Store settings;
     std::vector<std::string> keys = host::SettingsStore::Keys();
-    if (keys.size() > kMaxKeys) keys.resize(kMaxKeys);
+    size_t bytes = 0, shown = 0;
     for (const std::string& key : keys) {
         host::SettingType type;
         std::string value;
-        if (host::SettingsStore::ReadAny(key, &type, &value))
-            settings.push_back(
-                {{"key", key}, {"type", host::SettingsStore::TypeName(type)}, {"value", value}});
-        else
-            settings.push_back({{"key", key}, {"type", nullptr}, {"value", nullptr}});
+        json row = {{"key", key}, {"type", nullptr}, {"value", nullptr}};
+        if (host::SettingsStore::ReadAny(key, &type, &value)) {
+            row["type"] = host::SettingsStore::TypeName(type);
+            row["value"] = value;
+        }
+        std::string text = Text(row);
+        if (shown == kMaxKeys || bytes + text.size() > kMaxSettingsBytes) break;
+        bytes += text.size();
+        ++shown;
+        settings.emplace(key, std::move(text));
     }
+    *hidden = keys.size() - shown;
     return settings;
+}
+
+std::string ScreenState::SettingsChange(bool whole) {
+    size_t hidden = 0;
+    Store now = Settings(&hidden);
+    // A change is sent as the keys it set and removed: a write of one key must not cost a
+    // copy of the whole store on every page's stream.
+    std::string set, removed;
+    for (const auto& [key, row] : now) {
+        auto before = m_Settings.find(key);
+        if (!whole && before != m_Settings.end() && before->second == row) continue;
+        set += (set.empty() ? "" : ",") + row;
+    }
+    if (!whole)
+        for (const auto& [key, row] : m_Settings)
+            if (now.count(key) == 0) removed += (removed.empty() ? "" : ",") + Text(key);
+    if (!whole) m_Settings = std::move(now);
+    return "{\"whole\":" + std::string(whole ? "true" : "false") + ",\"set\":[" + set +
+           "],\"removed\":[" + removed + "],\"hidden\":" + std::to_string(hidden) + "}";
 }
 
 json ScreenState::Usb() {
@@ -226,10 +267,13 @@ json ScreenState::Faults() {
     return faults;
 }
 
-json ScreenState::ReadLog() {
+std::string ScreenState::ReadLog(bool* restarted) {
     LineTail::Lines main = m_MainLog.Read(), system = m_SystemLog.Read();
-    bool restarted = main.restarted || system.restarted;
-    if (restarted) m_LogRecords.clear();
+    *restarted = main.restarted || system.restarted;
+    if (*restarted) {
+        m_LogRecords.clear();
+        m_LogBytes = 0;
+    }
     // One sequence by time stamp ("2026-12-05T13:46:45.123Z" sorts as text); each buffer's
     // own order stays.
     std::vector<std::string> lines = std::move(main.lines);
@@ -237,13 +281,33 @@ json ScreenState::ReadLog() {
     std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
         return a.compare(0, kStampLength, b, 0, kStampLength) < 0;
     });
-    json records = json::array();
-    for (std::string& record : lines) {
-        m_LogRecords.push_back(record);
-        if (m_LogRecords.size() > kLogBacklog) m_LogRecords.pop_front();
-        records.push_back(std::move(record));
+    std::string records;
+    for (const std::string& line : lines) {
+        host::LogRecord record;
+        json fields = {{"time", nullptr},
+                       {"pid", nullptr},
+                       {"priority", nullptr},
+                       {"tag", nullptr},
+                       {"message", line}};
+        // A line that is no record (torn, or written by hand) is shown as it is.
+        if (host::LogRecord::Parse(line, &record)) {
+            fields = {{"time", record.time},
+                      {"pid", record.pid},
+                      {"priority", std::string(1, record.priority)},
+                      {"tag", record.tag},
+                      {"message", record.message}};
+            m_Records(record);
+        }
+        std::string text = Text(fields);
+        records += (records.empty() ? "" : ",") + text;
+        m_LogBytes += text.size();
+        m_LogRecords.push_back(std::move(text));
+        while (m_LogRecords.size() > kLogBacklog || m_LogBytes > kLogBacklogBytes) {
+            m_LogBytes -= m_LogRecords.front().size();
+            m_LogRecords.pop_front();
+        }
     }
-    return {{"restarted", restarted}, {"records", records}};
+    return "[" + records + "]";
 }
 
 void ScreenState::Refresh(unsigned areas) {
@@ -252,20 +316,22 @@ void ScreenState::Refresh(unsigned areas) {
         ReadLaunches(false);
         m_Broadcast({"launches", Text(Launches())});
     }
-    if (areas & RootWatch::kSettings) m_Broadcast({"settings", Text(Settings())});
+    if (areas & RootWatch::kSettings) m_Broadcast({"settings", SettingsChange(false)});
     if (areas & RootWatch::kUsb) m_Broadcast({"usb", Text(Usb())});
     if (areas & RootWatch::kFaults) m_Broadcast({"faults", Text(Faults())});
     if (areas & RootWatch::kLog) {
-        json log = ReadLog();
-        if (log["restarted"] == true || !log["records"].empty()) m_Broadcast({"log", Text(log)});
+        bool restarted = false;
+        std::string records = ReadLog(&restarted);
+        if (restarted || records != "[]") m_Broadcast({"log", LogEvent(restarted, records)});
     }
 }
 
 std::vector<ScreenState::Event> ScreenState::Snapshot() {
-    json log = {{"restarted", true}, {"records", m_LogRecords}};
-    return {{"toasts", Text(Toasts())},     {"launches", Text(Launches())},
-            {"settings", Text(Settings())}, {"usb", Text(Usb())},
-            {"faults", Text(Faults())},     {"log", Text(log)}};
+    std::string records;
+    for (const std::string& record : m_LogRecords) records += (records.empty() ? "" : ",") + record;
+    return {{"toasts", Text(Toasts())},         {"launches", Text(Launches())},
+            {"settings", SettingsChange(true)}, {"usb", Text(Usb())},
+            {"faults", Text(Faults())},         {"log", LogEvent(true, "[" + records + "]")}};
 }
 
 }  // namespace brelta::screen
