@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include <glib.h>
-
 #include "DeviceRoot.h"
 #include "FileUtil.h"
 #include "TerminalView.h"
@@ -88,17 +86,11 @@ std::string LogWriter::Record(const std::string& time, long pid, int priority,
     return record;
 }
 
-int LogWriter::Write(int buffer, int priority, const char* tag, const char* format, va_list args) {
-    if (format == nullptr) return -1;
-    gchar* message = g_strdup_vprintf(format, args);
-    if (message == nullptr) return -1;
-    std::string text(message);
-    g_free(message);
-    std::string record =
-        Record(UtcNow(), static_cast<long>(getpid()), priority, tag ? tag : "", text);
+bool LogWriter::Write(int buffer, int priority, const std::string& tag,
+                      const std::string& message) {
+    std::string record = Record(UtcNow(), static_cast<long>(getpid()), priority, tag, message);
     TerminalView::ShowRecord(record);
-    if (!FileUtil::AppendLine(BufferPath(buffer), record)) return -1;
-    return static_cast<int>(text.size());
+    return FileUtil::AppendLine(BufferPath(buffer), record);
 }
 
 }  // namespace brelta::host
