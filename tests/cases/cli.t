@@ -311,14 +311,15 @@ case reset
 case completion-and-manual
   set db/menu/lang string x
   set db/menu/mode bool 1
-  $ share=$(dirname "$(readlink -f "$(command -v brelta-device)")")/../share; c() { bash -c '. "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _brelta_device; echo "${COMPREPLY[*]}"' "$share/bash-completion/completions/brelta-device" "$@"; }; c brelta-device ''; c brelta-device settings g; c brelta-device settings get db/menu/; c brelta-device --root "$ROOT" settings set db/x ''; c brelta-device fault set connection_profile_s; c brelta-device log -p e; c brelta-device toast ''; grep -c '^\.SH' "$share/man/man1/brelta-device.1"; grep -m 2 -e '^\.TH' -e 'settings watch' "$share/man/man1/brelta-device.1"
-    root settings usb toast fault log launches reset screen help --root --help --version
+  $ share=$(dirname "$(readlink -f "$(command -v brelta-device)")")/../share; c() { bash -c '. "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _brelta_device; echo "${COMPREPLY[*]}"' "$share/bash-completion/completions/brelta-device" "$@"; }; c brelta-device ''; c brelta-device settings g; c brelta-device settings get db/menu/; c brelta-device --root "$ROOT" settings set db/x ''; c brelta-device fault set connection_profile_s; c brelta-device log -p e; c brelta-device toast ''; c brelta-device live off g; grep -c '^\.SH' "$share/man/man1/brelta-device.1"; grep -m 2 -e '^\.TH' -e 'settings watch' "$share/man/man1/brelta-device.1"
+    root settings usb toast fault log launches live reset screen help --root --help --version
     get
     db/menu/lang db/menu/mode
     int bool double string
     connection_profile_start_tcpdump connection_profile_stop_tcpdump
     error
     list press hide watch
-    12
+    gateway
+    13
     .TH BRELTA-DEVICE 1 "" "brelta-device 1.0.0" "User Commands"
       settings watch [--json] KEY...

@@ -137,4 +137,11 @@ bool JournalLog::Write(int buffer, int priority, const std::string& tag,
     return LogWriter::Write(buffer, priority, tag, message);
 }
 
+LiveNeed JournalLog::Need() {
+    std::string reason;
+    if (!Available(&reason))
+        return {false, "no systemd journal (" + reason + "): records go to the device root's log"};
+    return {true, std::string("the systemd journal at ") + kSocket};
+}
+
 }  // namespace brelta::host

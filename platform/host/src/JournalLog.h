@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "LogSink.h"
+#include "LiveNeeds.h"
 
 namespace brelta::host {
 
@@ -32,6 +33,8 @@ public:
     static constexpr const char* kSocket = "/run/systemd/journal/socket";
     // Whether the journal is there to take records (its socket is); *reason says why not.
     static bool Available(std::string* reason);
+    // What the live log needs: the journal's socket.
+    static LiveNeed Need();
     static Fields EntryFields(int buffer, int priority, const std::string& tag,
                               const std::string& message);
     // The fields in the native protocol: NAME=value lines, or, for a value holding a line

@@ -94,4 +94,14 @@ int KernelRoutes::Check(bool* answer) {
     return CONNECTION_ERROR_NONE;
 }
 
+LiveNeed KernelRoutes::Need() {
+    bool answer = false;
+    errno = 0;
+    if (KernelRoutes().Check(&answer) != CONNECTION_ERROR_NONE)
+        return {false, std::string("the routing table does not answer over rtnetlink") +
+                           (errno != 0 ? std::string(": ") + std::strerror(errno) : "")};
+    return {true, std::string("the kernel's routing table: ") +
+                      (answer ? "a default route" : "no default route")};
+}
+
 }  // namespace brelta::host

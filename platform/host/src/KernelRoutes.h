@@ -5,6 +5,7 @@
 #include <string>
 
 #include "DefaultRoute.h"
+#include "LiveNeeds.h"
 
 namespace brelta::host {
 
@@ -16,6 +17,8 @@ namespace brelta::host {
 class KernelRoutes : public DefaultRoute {
 public:
     int Check(bool* answer) override;
+    // What the live check needs: a routing table that answers over rtnetlink.
+    static LiveNeed Need();
 
     enum class Answer { No, Yes, Unknown };
     // The answer of a dump's replies (netlink messages, back to back), read up to its end:

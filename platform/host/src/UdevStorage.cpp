@@ -18,6 +18,7 @@ namespace brelta::host {
 namespace {
 constexpr const char kLibrary[] = "libgudev-1.0.so.0";
 constexpr const char kMountInfo[] = "/proc/self/mountinfo";
+constexpr const char kUdevControl[] = "/run/udev/control";
 // A machine with thousands of mounts (containers) still fits.
 constexpr size_t kMountInfoBytes = 16 * 1024 * 1024;
 
@@ -266,6 +267,16 @@ void UdevStorage::Emit(const char* action, const Device& device) {
         event = m_Event;
     }
     if (event) event(action, device);
+}
+
+LiveNeed UdevStorage::Need() {
+    std::string reason;
+    if (!Loadable(&reason)) return {false, "cannot load GUdev: " + reason};
+    // udev's control socket: without udev running, no event of a plugged device comes.
+    if (!FileUtil::Exists(kUdevControl))
+        return {false, std::string("udev is not running (no ") + kUdevControl +
+                           "): only the devices mounted at a query are seen, none plugged in"};
+    return {true, "udev, through GUdev"};
 }
 
 }  // namespace brelta::host

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "UsbStorage.h"
+#include "LiveNeeds.h"
 
 namespace brelta::host {
 
@@ -30,6 +31,8 @@ public:
 
     // Whether GUdev can be loaded; *reason says why not.
     static bool Loadable(std::string* reason);
+    // What the live storage needs: GUdev, and udev running for devices plugged in later.
+    static LiveNeed Need();
     // The mount point of the device major:minor in a text of /proc/self/mountinfo (the first
     // mount of its whole file system, octal escapes such as \040 undone); empty when none.
     static std::string MountPoint(const std::string& mountinfo, unsigned major, unsigned minor);
