@@ -308,6 +308,34 @@ case reset
     1
     Documents
 
+# The services' choice: the file that on and off edit (every service on is "all"), unknown
+# names refused with the file as it was, and BRELTA_LIVE overriding the file for list.
+case live
+  $ brelta-device live on usb log && cat live && brelta-device live on all && cat live && brelta-device live off toast capture && cat live
+    log
+    usb
+    all
+    log
+    launch
+    gateway
+    usb
+  $ brelta-device live on log frob; echo $?; brelta-device live list | cut -f1,2; BRELTA_LIVE=all,-x brelta-device live off usb; cat live
+    brelta-device: unknown service 'frob' (log, toast, launch, capture, gateway, usb, all)
+    Try 'brelta-device --help'.
+    2
+    log^Ilive
+    toast^Iemulated
+    launch^Ilive
+    capture^Iemulated
+    gateway^Ilive
+    usb^Ilive
+    brelta-device: warning: BRELTA_LIVE is set here: it, not $ROOT/live, chooses for the programs started with it
+    log
+    launch
+    gateway
+  $ BRELTA_LIVE=toast brelta-device live list --json | grep -o '"service":"[a-z]*","live":true'
+    "service":"toast","live":true
+
 case completion-and-manual
   set db/menu/lang string x
   set db/menu/mode bool 1
