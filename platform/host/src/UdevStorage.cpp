@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <sstream>
 
 #include "FileUtil.h"
 
@@ -101,15 +100,20 @@ bool UdevStorage::Loadable(std::string* reason) {
 
 std::string UdevStorage::MountPoint(const std::string& mountinfo, unsigned major, unsigned minor) {
     const std::string number = std::to_string(major) + ":" + std::to_string(minor);
-    std::istringstream lines(mountinfo);
-    std::string line;
-    while (std::getline(lines, line)) {
+    for (size_t start = 0; start < mountinfo.size();) {
+        size_t end = mountinfo.find('\n', start);
+        if (end == std::string::npos) end = mountinfo.size();
         // id, parent id, major:minor, root of the mount in its file system, mount point, ...
-        std::istringstream fields(line);
-        std::string id, parent, device, root, point;
-        if (!(fields >> id >> parent >> device >> root >> point)) continue;
+        std::string fields[5];
+        size_t at = start;
+        for (std::string& field : fields) {
+            size_t blank = std::min(mountinfo.find(' ', at), end);
+            field = mountinfo.substr(at, blank - at);
+            at = std::min(blank + 1, end);
+        }
+        start = end + 1;
         // A bind mount of a directory inside the file system is not where the device is.
-        if (device == number && root == "/") return Unescape(point);
+        if (fields[2] == number && fields[3] == "/") return Unescape(fields[4]);
     }
     return "";
 }
@@ -147,7 +151,7 @@ bool UdevStorage::Attached(std::vector<Device>* devices) {
         if (Describe(*library, item->data, mountinfo, &one)) found.push_back(one);
     }
     g_list_free_full(list, g_object_unref);
-    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         return a.initialised != b.initialised ? a.initialised < b.initialised : a.number < b.number;
     });
     for (const Found& one : found) devices->push_back(one.device);
