@@ -3,6 +3,8 @@
 #include <glib-unix.h>
 #include <systemd/sd-journal.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -32,9 +34,15 @@ void Match(sd_journal* journal, const std::string& field, const std::string& val
     Check(sd_journal_add_match(journal, match.data(), match.size()), "cannot select the records");
 }
 
+// A failure to read ends the command as it would outside the main loop; the exception must
+// not cross GLib's frames.
 gboolean OnJournal(gint, GIOCondition, gpointer data) {
-    auto* self = static_cast<std::function<void()>*>(data);
-    (*self)();
+    try {
+        (*static_cast<std::function<void()>*>(data))();
+    } catch (const CliError& error) {
+        std::fprintf(stderr, "brelta-device: %s\n", error.what());
+        std::exit(error.Status());
+    }
     return G_SOURCE_CONTINUE;
 }
 }  // namespace
