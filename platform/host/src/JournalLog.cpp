@@ -139,7 +139,14 @@ bool JournalLog::Write(int buffer, int priority, const std::string& tag,
 
 LiveNeed JournalLog::Need() {
     std::string reason;
-    if (!Available(&reason))
+    // A socket left behind by a journal that is gone refuses the connection.
+    int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address = JournalAddress();
+    if (Available(&reason) && fd >= 0 &&
+        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        reason = std::string(kSocket) + ": " + std::strerror(errno);
+    if (fd >= 0) close(fd);
+    if (!reason.empty())
         return {false, "no systemd journal (" + reason + "): records go to the device root's log"};
     return {true, std::string("the systemd journal at ") + kSocket};
 }
