@@ -122,16 +122,13 @@ bool JournalLog::Write(int buffer, int priority, const std::string& tag,
     {
         std::lock_guard<std::mutex> lock(m_Mutex);
         if (!m_Unavailable) {
-            std::string why;
-            if (!Available(&why)) {
-                FallBack(why);
-            } else if (Send(Datagram(EntryFields(buffer, priority, tag, message)))) {
+            // No journal is found out by the send itself: its socket missing or refusing.
+            if (Send(Datagram(EntryFields(buffer, priority, tag, message)))) {
                 TerminalView::ShowRecord(LogWriter::Record(
                     LogWriter::UtcNow(), static_cast<long>(getpid()), priority, tag, message));
                 return true;
-            } else {
-                FallBack(std::string(kSocket) + ": " + std::strerror(errno));
             }
+            FallBack(std::string(kSocket) + ": " + std::strerror(errno));
         }
     }
     return LogWriter::Write(buffer, priority, tag, message);
