@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "CliError.h"
 #include "DeviceRoot.h"
@@ -15,16 +14,6 @@
 namespace brelta::cli {
 
 namespace {
-std::string Stamp(uint64_t usec) {
-    time_t seconds = static_cast<time_t>(usec / 1000000);
-    struct tm tm;
-    gmtime_r(&seconds, &tm);
-    char text[40];
-    size_t n = strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &tm);
-    snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(usec / 1000 % 1000));
-    return text;
-}
-
 void Check(int result, const char* what) {
     if (result < 0) throw CliError::SystemFailure(std::string("systemd journal: ") + what, -result);
 }
@@ -83,9 +72,9 @@ void JournalRecords::Drain(const Each& each) {
                 level = candidate;
         // The line the file log would hold, parsed as the file's lines are.
         BufferRecord record;
-        std::string line =
-            host::LogWriter::Record(Stamp(usec), std::atol(Field("_PID").c_str()), level,
-                                    Field("SYSLOG_IDENTIFIER"), Field("MESSAGE"));
+        std::string line = host::LogWriter::Record(
+            host::LogWriter::Stamp(static_cast<long long>(usec)), std::atol(Field("_PID").c_str()),
+            level, Field("SYSLOG_IDENTIFIER"), Field("MESSAGE"));
         if (!host::LogRecord::Parse(line, &record)) continue;
         record.buffer = Field("BRELTA_LOG_BUFFER");
         each(record);

@@ -20,6 +20,8 @@ public:
     // $ROOT/log/<buffer name>, the file of a buffer.
     static std::string BufferPath(int buffer);
     static std::string UtcNow();
+    // The time stamp of a record made at `usec` microseconds since the epoch.
+    static std::string Stamp(long long usec);
 };
 
 }  // namespace brelta::host
