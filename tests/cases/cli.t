@@ -308,17 +308,46 @@ case reset
     1
     Documents
 
+# The services' choice: the file that on and off edit (every service on is "all"), unknown
+# names refused with the file as it was, and BRELTA_LIVE overriding the file for list.
+case live
+  $ brelta-device live on usb log && cat live && brelta-device live on all && cat live && brelta-device live off toast capture && cat live
+    log
+    usb
+    all
+    log
+    launch
+    gateway
+    usb
+  $ brelta-device live on log frob; echo $?; brelta-device live list | cut -f1,2; BRELTA_LIVE=all,-x brelta-device live off usb; cat live
+    brelta-device: unknown service 'frob' (log, toast, launch, capture, gateway, usb, all)
+    Try 'brelta-device --help'.
+    2
+    log^Ilive
+    toast^Iemulated
+    launch^Ilive
+    capture^Iemulated
+    gateway^Ilive
+    usb^Ilive
+    brelta-device: warning: BRELTA_LIVE is set here: it, not $ROOT/live, chooses for the programs started with it
+    log
+    launch
+    gateway
+  $ BRELTA_LIVE=toast brelta-device live list --json | grep -o '"service":"[a-z]*","live":true'
+    "service":"toast","live":true
+
 case completion-and-manual
   set db/menu/lang string x
   set db/menu/mode bool 1
-  $ share=$(dirname "$(readlink -f "$(command -v brelta-device)")")/../share; c() { bash -c '. "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _brelta_device; echo "${COMPREPLY[*]}"' "$share/bash-completion/completions/brelta-device" "$@"; }; c brelta-device ''; c brelta-device settings g; c brelta-device settings get db/menu/; c brelta-device --root "$ROOT" settings set db/x ''; c brelta-device fault set connection_profile_s; c brelta-device log -p e; c brelta-device toast ''; grep -c '^\.SH' "$share/man/man1/brelta-device.1"; grep -m 2 -e '^\.TH' -e 'settings watch' "$share/man/man1/brelta-device.1"
-    root settings usb toast capture fault log launches reset screen help --root --help --version
+  $ share=$(dirname "$(readlink -f "$(command -v brelta-device)")")/../share; c() { bash -c '. "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _brelta_device; echo "${COMPREPLY[*]}"' "$share/bash-completion/completions/brelta-device" "$@"; }; c brelta-device ''; c brelta-device settings g; c brelta-device settings get db/menu/; c brelta-device --root "$ROOT" settings set db/x ''; c brelta-device fault set connection_profile_s; c brelta-device log -p e; c brelta-device toast ''; c brelta-device live off g; grep -c '^\.SH' "$share/man/man1/brelta-device.1"; grep -m 2 -e '^\.TH' -e 'settings watch' "$share/man/man1/brelta-device.1"
+    root settings usb toast capture fault log launches live reset screen help --root --help --version
     get
     db/menu/lang db/menu/mode
     int bool double string
     connection_profile_start_tcpdump connection_profile_stop_tcpdump
     error
     list press hide watch
-    13
+    gateway
+    14
     .TH BRELTA-DEVICE 1 "" "brelta-device 1.0.0" "User Commands"
       settings watch [--json] KEY...

@@ -36,17 +36,20 @@ case bus-without-policy-refuses-the-id
     brelta_test_tool.cpp: own_name > own bus brelta.keycombination.ndf
     brelta_test_tool.cpp: main > work finish!! exit!!
 
-# The workbench package: the shared libraries it loads declared, and its programs working
-# from where dpkg-deb unpacks them.
+# The workbench package: the shared libraries it loads declared (GUdev, which the tool loads
+# only for the live USB service, recommended), and its programs working from where dpkg-deb
+# unpacks them.
 case debian-package
   $ cpack -G DEB --config "$BRELTA_BUILD_DIR/CPackConfig.cmake" -B "$ROOT/pkg" >/dev/null 2>&1
-  $ dpkg-deb -f pkg/*.deb Package Version && dpkg-deb -f pkg/*.deb Depends | tr , '\n' | sed 's/ *(.*//; s/^ //' | grep -x -e libc6 -e libglib2.0-0 -e libsoup-3.0-0 -e libpcap0.8 && dpkg-deb -x pkg/*.deb unpacked
+  $ dpkg-deb -f pkg/*.deb Package Version Recommends && dpkg-deb -f pkg/*.deb Depends | tr , '\n' | sed 's/ *(.*//; s/^ //' | grep -x -e libc6 -e libglib2.0-0 -e libsoup-3.0-0 -e libsystemd0 -e libpcap0.8 && dpkg-deb -x pkg/*.deb unpacked
     Package: brelta-test-tool
     Version: 1.0.0
+    Recommends: libgudev-1.0-0
     libc6
     libglib2.0-0
     libpcap0.8
     libsoup-3.0-0
+    libsystemd0
   env PATH=$ROOT/unpacked/usr/bin:/usr/bin:/bin
   run brelta.keycombination.WiFiList
   $ command -v brelta_test_tool && command -v brelta-device && brelta-device settings list && BRELTA_LIVE=capture brelta-device capture status | grep missing || echo "capture helper found"

@@ -5,7 +5,8 @@
 # the workbench stops it (the tool stops only what its own process started; the workbench
 # stops the helper that runs, live or not by its own choice), and the file holds the packets.
 case echoes-through-the-tool
-  netns
+  needs root
+  namespace net
   env BRELTA_LIVE=capture
   $ ip route add default dev lo
   run brelta.keycombination.tcpdumpstart
@@ -31,7 +32,8 @@ case echoes-through-the-tool
 # The capture ends by itself: at 1,048,576 bytes, with the packets that fit whole, and at its
 # time limit. Stopped, it keeps the packets that came just before the stop.
 case ends
-  netns
+  needs root
+  namespace net
   env BRELTA_LIVE=capture
   write network/capture_interface lo
   $ brelta-device capture start && until [ "$(cat network/tcpdump)" = stopped ]; do send-packets udp 10 60000; done
@@ -51,7 +53,8 @@ case ends
 # A helper killed while packets flow leaves a file that reads to its last whole packet; the
 # capture counts as stopped, and a stop tidies up after it.
 case killed-mid-capture
-  netns
+  needs root
+  namespace net
   env BRELTA_LIVE=capture
   write network/capture_interface lo
   $ F='opt/usr/data/network/tcpdump-[time].pcap'; brelta-device capture start; send-packets udp 2000 200 0.001 > /dev/null 2>&1 & until [ "$(stat -c %s "$F")" -gt 40000 ]; do sleep 0.01; done; kill -9 "$(cut -d' ' -f1 network/capture.pid)"; wait; tcpdump -r "$F" > /dev/null 2>&1; echo "read: $?"; brelta-device capture status; cat network/tcpdump; echo; brelta-device capture stop; cat network/tcpdump
@@ -64,7 +67,8 @@ case killed-mid-capture
 # running: no default route (the namespace's own IPv6 one is a reject route; a real IPv6 one
 # will do), no CAP_NET_RAW, an interface that is not there.
 case refused
-  netns
+  needs root
+  namespace net
   env BRELTA_LIVE=capture
   $ brelta-device capture start
     brelta: capture: no default route, so no interface to capture on (name one)
@@ -96,7 +100,8 @@ case refused
 # A stop cuts a file that a killed capture left with part of a record back to its whole ones,
 # and never signals a process that the pid file names but that is not the capture.
 case stop-after-a-kill
-  netns
+  needs root
+  namespace net
   env BRELTA_LIVE=capture
   write opt/usr/data/network/tcpdump-[time].pcap \xd4\xc3\xb2\xa1\x02\x00\x04\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x04\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x0e\x00\x00\x00\x0e\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x08\x00\x00\x00\x00\x00\x00\x00\x00\x00\x64\x00\x00\x00\x64\x00\x00\x00\x45\x00
   $ sleep 60 > /dev/null 2>&1 & mkdir -p network; echo "$! 1 lo" > network/capture.pid; brelta-device capture status; brelta-device capture stop; kill -0 $! && echo "not signalled"; kill $!

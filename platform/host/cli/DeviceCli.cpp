@@ -11,6 +11,7 @@
 #include "DeviceRoot.h"
 #include "FaultCommand.h"
 #include "LaunchesCommand.h"
+#include "LiveCommand.h"
 #include "LogCommand.h"
 #include "Output.h"
 #include "ResetCommand.h"
@@ -48,6 +49,7 @@ DeviceCli::DeviceCli() {
     m_Groups.emplace_back(new FaultCommand());
     m_Groups.emplace_back(new LogCommand());
     m_Groups.emplace_back(new LaunchesCommand());
+    m_Groups.emplace_back(new LiveCommand());
     m_Groups.emplace_back(new ResetCommand());
 #ifdef BRELTA_SCREEN
     m_Groups.emplace_back(new ScreenCommand());

@@ -5,14 +5,19 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <set>
 
 #include "CliError.h"
 #include "DeviceRoot.h"
 #include "FileEvents.h"
+#include "JournalLog.h"
+#include "JournalRecords.h"
 #include "LineStream.h"
+#include "LiveServices.h"
 #include "LogRecord.h"
+#include "LogSource.h"
 #include "LogWriter.h"
 #include "Output.h"
 
@@ -27,10 +32,7 @@ constexpr int kBuffers[] = {0, 1, 2, 3};
 constexpr int kDefaultBuffers[] = {0, 2};
 constexpr const char kPriorities[] = "VDIWEF";
 
-// A record and the buffer it was read from.
-struct Record : host::LogRecord {
-    std::string buffer;
-};
+using Record = BufferRecord;
 
 std::string Stamp(long long seconds) {
     time_t t = static_cast<time_t>(seconds);
@@ -87,7 +89,7 @@ struct Filter {
 };
 
 // The buffers being read, each a stream with the record it has read ahead.
-class Merger {
+class Merger : public LogSource {
 public:
     void Add(int buffer, bool follow) {
         m_Sources.push_back(Source{LogWriter::BufferName(buffer),
@@ -98,8 +100,7 @@ public:
     // Hands each record that is there now to `each`, in time order (a buffer's own order is
     // kept; on equal times the buffer named first goes first). A buffer that cannot be read
     // is a failure.
-    template <typename Each>
-    void Drain(Each each) {
+    void Drain(const Each& each) override {
         for (;;) {
             Source* best = nullptr;
             for (Source& source : m_Sources) {
@@ -111,18 +112,19 @@ public:
             best->ahead.reset();
         }
     }
-    void WarnSkipped() const {
+    // Watched before the first read, so that nothing written in between waits for the next
+    // change; the callbacks run only once the loop runs, after what is there now is shown.
+    void Follow(std::function<void()> changed) override {
+        for (const Source& source : m_Sources)
+            FileEvents::FollowFile(host::DeviceRoot::Path() + "/log", source.name, changed);
+    }
+    void WarnSkipped() const override {
         for (const Source& source : m_Sources) {
             size_t skipped = source.broken + source.lines.TooLong();
             if (skipped > 0)
                 Output::Warn("skipped " + Output::Count(skipped, "line") + " of log/" +
                              source.name + " (not log records)");
         }
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const Source& source : m_Sources) names.push_back(source.name);
-        return names;
     }
 
 private:
@@ -150,6 +152,24 @@ private:
     }
     std::vector<Source> m_Sources;
 };
+
+// The journal when the log service is live and the journal is there; else the files, which
+// are where a live service puts its records without a journal.
+std::unique_ptr<LogSource> Source(const std::vector<int>& buffers, bool follow) {
+    std::string why;
+    if (host::LiveServices::IsLive(host::LiveServices::Service::Log)) {
+        if (host::JournalLog::Available(&why)) {
+            std::vector<std::string> names;
+            for (int buffer : buffers) names.push_back(LogWriter::BufferName(buffer));
+            return std::make_unique<JournalRecords>(names);
+        }
+        Output::Warn("log is live but there is no systemd journal (" + why +
+                     "): reading the device root's log");
+    }
+    auto merger = std::make_unique<Merger>();
+    for (int buffer : buffers) merger->Add(buffer, follow);
+    return merger;
+}
 
 void Show(const Record& record, bool json) {
     if (!json) {
@@ -184,7 +204,8 @@ const char* LogCommand::Details() const {
            "  -t, --tag TAG        records of TAG only (repeat for several tags)\n"
            "BUFFER: main, radio, system or apps. Text output is each record as written. Lines\n"
            "that are not records (torn by a full disk, written by hand) are skipped with a\n"
-           "warning.\n"
+           "warning. When the log service is live (see live), the records are read back from\n"
+           "the systemd journal, the same lines with the journal's time stamps.\n"
            "\n"
            "--json: {\"buffer\":BUFFER,\"time\":TIME,\"pid\":PID,\"priority\":\"I\",\"tag\":TAG,\n"
            "\"message\":MESSAGE}, the message as written (control characters as \\xNN).\n";
@@ -242,29 +263,24 @@ int LogCommand::Run(const std::vector<std::string>& words) {
     }
     if (buffers.empty()) buffers.assign(std::begin(kDefaultBuffers), std::end(kDefaultBuffers));
 
-    Merger merger;
-    for (int buffer : buffers) merger.Add(buffer, follow);
-    // Watched before the first read, so that nothing written in between waits for the next
-    // change; the callbacks run only once the loop runs, after what is there now is shown.
-    std::string dir = host::DeviceRoot::Path() + "/log";
+    std::unique_ptr<LogSource> source = Source(buffers, follow);
     if (follow)
-        for (const std::string& name : merger.Names())
-            FileEvents::FollowFile(dir, name, [&merger, &filter, json]() {
-                merger.Drain([&](const Record& record) {
-                    if (filter.Passes(record)) Show(record, json);
-                });
-                Output::Flush();
+        source->Follow([&source, &filter, json]() {
+            source->Drain([&](const Record& record) {
+                if (filter.Passes(record)) Show(record, json);
             });
+            Output::Flush();
+        });
     // -n keeps only the last N records seen, so that its memory stays bounded too.
     std::deque<Record> tail;
-    merger.Drain([&](const Record& record) {
+    source->Drain([&](const Record& record) {
         if (!filter.Passes(record)) return;
         if (last < 0) return Show(record, json);
         tail.push_back(record);
         if (static_cast<long long>(tail.size()) > last) tail.pop_front();
     });
     for (const Record& record : tail) Show(record, json);
-    merger.WarnSkipped();
+    source->WarnSkipped();
     if (!follow) return 0;
     Output::Flush();
     FileEvents::Run();

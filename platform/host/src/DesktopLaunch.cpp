@@ -84,8 +84,11 @@ int DesktopLaunch::Launch(const app_control_s& request) {
     return Open(desktopId, request, page);
 }
 
-bool DesktopLaunch::CheckNeeds(std::string* reason) {
-    return DesktopNotifications::Check(false, reason);
+LiveNeed DesktopLaunch::Need() {
+    std::string reason;
+    if (!DesktopNotifications::Check(false, &reason))
+        return {false, reason + ": popups and unmapped pages cannot be shown"};
+    return {true, "a notification server on the session bus; pages mapped in " + MapPath()};
 }
 
 std::string DesktopLaunch::MapPath() {

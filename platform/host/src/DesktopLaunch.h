@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "LiveNeeds.h"
 #include "AppLauncher.h"
 
 namespace brelta::host {
@@ -24,7 +25,7 @@ public:
 
     // What live launching needs here: a session bus with a notification server, for the
     // popups and the unmapped pages. False with the reason when it is missing.
-    static bool CheckNeeds(std::string* reason);
+    static LiveNeed Need();
 
     // $ROOT/apps/desktop: "selector<TAB>desktop file id" a line; blank lines and lines that
     // begin with '#' are skipped, and the first line of a selector counts.

@@ -73,8 +73,11 @@ void DesktopToasts::Close(int id) {
         DesktopNotifications::Warn(kService, reason);
 }
 
-bool DesktopToasts::CheckNeeds(std::string* reason) {
-    return DesktopNotifications::Check(true, reason);
+LiveNeed DesktopToasts::Need() {
+    std::string reason;
+    if (!DesktopNotifications::Check(true, &reason))
+        return {false, reason + ": every toast fails to post"};
+    return {true, "a notification server with actions on the session bus"};
 }
 
 int DesktopToasts::Find(guint32 serverId, bool forget, Shown* shown) {

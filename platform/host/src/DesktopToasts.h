@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "LiveNeeds.h"
 #include "DesktopNotifications.h"
 #include "NotificationDisplay.h"
 
@@ -37,7 +38,7 @@ public:
 
     // What a live toast needs here: a session bus with a notification server that has the
     // "actions" capability. False with the reason when it is missing.
-    static bool CheckNeeds(std::string* reason);
+    static LiveNeed Need();
 
 private:
     struct Shown {

@@ -96,8 +96,8 @@ std::string DeviceRoot::DevicePath(const std::string& device_path) {
 }
 
 bool DeviceRoot::IsOwnEntry(const std::string& name) {
-    static const char* const kOwn[] = {"settings", "log",    "notifications", "apps", "network",
-                                       "usb",      "faults", "opt",           "usr",  "dev"};
+    static const char* const kOwn[] = {"settings", "log", "notifications", "apps", "network", "usb",
+                                       "faults",   "opt", "usr",           "dev",  "live"};
     for (const char* own : kOwn)
         if (name == own) return true;
     return false;

@@ -231,6 +231,12 @@ bool LiveCapture::Find(Helper* helper) {
     return true;
 }
 
+LiveNeed LiveCapture::Need() {
+    std::string reason;
+    if (Ready(&reason)) return {true, "the capture helper " + HelperPath()};
+    return {false, reason + ": every start fails"};
+}
+
 bool LiveCapture::Ready(std::string* reason) {
     std::string helper = HelperPath();
     if (access(helper.c_str(), X_OK) != 0) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "LiveNeeds.h"
 #include "CaptureService.h"
 
 namespace brelta::host {
@@ -38,6 +39,8 @@ public:
     // Whether a start can work here: the helper is installed and may capture (the process is
     // root or has CAP_NET_RAW, or the helper carries file capabilities); *reason when not.
     static bool Ready(std::string* reason);
+    // Ready, for brelta-device live list.
+    static LiveNeed Need();
 
     static std::string HelperPath();
     static std::string PidPath();

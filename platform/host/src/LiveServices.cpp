@@ -26,7 +26,8 @@ constexpr size_t kMaxFileBytes = 4096;
 
 std::mutex g_mutex;
 bool g_chosen = false;
-std::vector<Service> g_live;
+// Never freed: every log record asks, exit-time destructors' records too.
+std::vector<Service>& g_live = *new std::vector<Service>();
 
 std::vector<Service> Choose() {
     if (const char* env = std::getenv("BRELTA_LIVE")) return LiveServices::Parse(env);

@@ -17,6 +17,19 @@ public:
     enum class Service { Log, Toast, Launch, Capture, Gateway, Usb };
 
     static bool IsLive(Service service);
+    // The implementation of a service's interface that this process uses: Live when the
+    // service is live, else Emulated. Each is made at its first use and kept for the process
+    // (never freed: exit-time code may still call the platform). The choice is asked at every
+    // call, so that Reset switches it; the api files call this and nothing else decides.
+    template <class Interface, class Emulated, class Live>
+    static Interface& Pick(Service service) {
+        if (IsLive(service)) {
+            static Interface* live = new Live();
+            return *live;
+        }
+        static Interface* emulated = new Emulated();
+        return *emulated;
+    }
     // Forgets the choice (tests switch device roots and environments within one process).
     static void Reset();
 

@@ -24,11 +24,17 @@ bool Fits(const std::string& text, size_t length) {
 int Number(const std::string& text, size_t at, size_t length) {
     return std::stoi(text.substr(at, length));
 }
+}  // namespace
 
 // "<file>: <function>(<line>) > <text>"; the function may itself hold "(...)", and a record
 // with an empty text ends in ") >".
-void ParseSource(LogRecord* record) {
-    const std::string& msg = record->message;
+void LogRecord::SetMessage(const std::string& whole) {
+    message = whole;
+    file.clear();
+    function.clear();
+    sourceLine = 0;
+    text.clear();
+    const std::string& msg = message;
     size_t colon = msg.find(": ");
     size_t arrow = msg.find(") > ");
     if (arrow == std::string::npos && msg.size() >= 3 && msg.compare(msg.size() - 3, 3, ") >") == 0)
@@ -42,12 +48,11 @@ void ParseSource(LogRecord* record) {
         if (msg[i] < '0' || msg[i] > '9' || line > 9999999) return;
         line = line * 10 + (msg[i] - '0');
     }
-    record->file = msg.substr(0, colon);
-    record->function = msg.substr(colon + 2, open - colon - 2);
-    record->sourceLine = line;
-    record->text = arrow + 4 <= msg.size() ? msg.substr(arrow + 4) : "";
+    file = msg.substr(0, colon);
+    function = msg.substr(colon + 2, open - colon - 2);
+    sourceLine = line;
+    text = arrow + 4 <= msg.size() ? msg.substr(arrow + 4) : "";
 }
-}  // namespace
 
 bool LogRecord::Parse(const std::string& line, LogRecord* record) {
     if (!Fits(line, kStampLength) || line.size() < kStampLength + 5 || line[kStampLength] != ' ')
@@ -66,8 +71,7 @@ bool LogRecord::Parse(const std::string& line, LogRecord* record) {
     record->pid = std::stoll(line.substr(at, digits - at));
     record->priority = line[digits + 1];
     record->tag = line.substr(digits + 3, colon - digits - 3);
-    record->message = line.substr(colon + 2);
-    ParseSource(record);
+    record->SetMessage(line.substr(colon + 2));
     return true;
 }
 

@@ -30,6 +30,9 @@ struct LogRecord {
 
     // False for a line that is not a record (a torn one, one written by hand).
     static bool Parse(const std::string& line, LogRecord* record);
+    // Sets the message and, when it has the tool's prefix, its parts (a record that was not
+    // read from a line: one on its way to the journal, or back from it).
+    void SetMessage(const std::string& whole);
     // A time stamp of the records' form, or its leading part (2026-12-05, 2026-12-05T13:46,
     // ... down to the milliseconds, without the Z): every character where the form has one.
     static bool IsStampPrefix(const std::string& text);

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include <glib.h>
-
 #include "DeviceRoot.h"
 #include "FileUtil.h"
 #include "TerminalView.h"
@@ -71,12 +69,17 @@ std::string LogWriter::BufferPath(int buffer) {
 std::string LogWriter::UtcNow() {
     struct timeval tv;
     gettimeofday(&tv, nullptr);
+    return Stamp(static_cast<long long>(tv.tv_sec) * 1000000 + tv.tv_usec);
+}
+
+std::string LogWriter::Stamp(long long usec) {
+    time_t seconds = static_cast<time_t>(usec / 1000000);
     struct tm tm;
-    gmtime_r(&tv.tv_sec, &tm);
+    gmtime_r(&seconds, &tm);
     char text[64];
     snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900,
              tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
-             static_cast<int>(tv.tv_usec / 1000));
+             static_cast<int>(usec / 1000 % 1000));
     return text;
 }
 
@@ -88,17 +91,11 @@ std::string LogWriter::Record(const std::string& time, long pid, int priority,
     return record;
 }
 
-int LogWriter::Write(int buffer, int priority, const char* tag, const char* format, va_list args) {
-    if (format == nullptr) return -1;
-    gchar* message = g_strdup_vprintf(format, args);
-    if (message == nullptr) return -1;
-    std::string text(message);
-    g_free(message);
-    std::string record =
-        Record(UtcNow(), static_cast<long>(getpid()), priority, tag ? tag : "", text);
+bool LogWriter::Write(int buffer, int priority, const std::string& tag,
+                      const std::string& message) {
+    std::string record = Record(UtcNow(), static_cast<long>(getpid()), priority, tag, message);
     TerminalView::ShowRecord(record);
-    if (!FileUtil::AppendLine(BufferPath(buffer), record)) return -1;
-    return static_cast<int>(text.size());
+    return FileUtil::AppendLine(BufferPath(buffer), record);
 }
 
 }  // namespace brelta::host

@@ -1,7 +1,6 @@
 #ifndef BRELTA_HOST_LOGWRITER_H
 #define BRELTA_HOST_LOGWRITER_H
 
-#include <cstdarg>
 #include <string>
 
 namespace brelta::host {
@@ -9,9 +8,8 @@ namespace brelta::host {
 // The system log: one line per record in $ROOT/log/<buffer>, each written with one append.
 class LogWriter {
 public:
-    // Formats and writes one record; returns the message's length, or -1 when it could not
-    // be written.
-    static int Write(int buffer, int priority, const char* tag, const char* format, va_list args);
+    // Writes one record (and shows it on a terminal); false when it could not be written.
+    static bool Write(int buffer, int priority, const std::string& tag, const std::string& message);
     // "<time> <pid> <P>/<TAG>: <message>" with control characters of tag and message as \xNN.
     static std::string Record(const std::string& time, long pid, int priority,
                               const std::string& tag, const std::string& message);
@@ -22,6 +20,8 @@ public:
     // $ROOT/log/<buffer name>, the file of a buffer.
     static std::string BufferPath(int buffer);
     static std::string UtcNow();
+    // The time stamp of a record made at `usec` microseconds since the epoch.
+    static std::string Stamp(long long usec);
 };
 
 }  // namespace brelta::host

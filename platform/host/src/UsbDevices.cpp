@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "DeviceRoot.h"
-#include "FileUtil.h"
 
 namespace brelta::host {
 
@@ -65,14 +64,14 @@ std::string UsbDevices::Path() {
     return DeviceRoot::Path() + "/usb/devices";
 }
 
-std::vector<usb_device_s*> UsbDevices::Attached(int type) {
-    std::vector<usb_device_s*> devices;
-    if (type != USB_DEVICE_TYPE_STORAGE && type != USB_DEVICE_TYPE_ALL) return devices;
-    std::string content;
-    if (!FileUtil::Read(Path(), &content)) return devices;
+bool UsbDevices::Attached(int type, std::vector<usb_device_s*>* devices) {
+    devices->clear();
+    if (type != USB_DEVICE_TYPE_STORAGE && type != USB_DEVICE_TYPE_ALL) return true;
+    std::vector<Line> lines;
+    if (!UsbStorage::Current().Attached(&lines)) return false;
     std::lock_guard<std::mutex> lock(g_mutex);
-    for (const Line& line : Parse(content)) devices.push_back(Intern(line));
-    return devices;
+    for (const Line& line : lines) devices->push_back(Intern(line));
+    return true;
 }
 
 bool UsbDevices::Known(usb_device_s* device) {
@@ -81,7 +80,9 @@ bool UsbDevices::Known(usb_device_s* device) {
 }
 
 usb_device_list_s* UsbDevices::NewList(int type) {
-    usb_device_list_s* list = new usb_device_list_s{Attached(type)};
+    std::vector<usb_device_s*> devices;
+    if (!Attached(type, &devices)) return nullptr;
+    usb_device_list_s* list = new usb_device_list_s{devices};
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_lists == nullptr) g_lists = new std::set<usb_device_list_s*>();
     g_lists->insert(list);
@@ -101,9 +102,25 @@ bool UsbDevices::FreeList(usb_device_list_s* list) {
 }
 
 void UsbDevices::SetConnectedCallback(usb_connected_cb callback, void* user_data) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_callback = callback;
-    g_callback_data = user_data;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_callback = callback;
+        g_callback_data = user_data;
+    }
+    if (callback == nullptr) return UsbStorage::Current().Watch(nullptr);
+    UsbStorage::Current().Watch([](const char* action, const Line& line) {
+        usb_connected_cb callback;
+        void* data;
+        usb_device_s* device;
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            callback = g_callback;
+            data = g_callback_data;
+            device = Intern(line);
+        }
+        // Called unlocked: the callback may well ask the service again.
+        if (callback != nullptr) callback(device, const_cast<char*>(action), data);
+    });
 }
 
 }  // namespace brelta::host

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "UsbStorage.h"
+
 // One attached storage device as the service hands it out. Its texts stay put for the whole
 // process: callers keep a device (and read its texts) after releasing the list it came from.
 struct usb_device_s {
@@ -20,16 +22,14 @@ struct usb_device_list_s {
 
 namespace brelta::host {
 
-// The emulated USB device service. $ROOT/usb/devices lists the attached storage devices, one
-// per line, "<mount path><TAB><product name>", in list order; a missing or empty file means
-// none. The file is read afresh at every query, so a test or a person can plug and unplug
-// devices between calls.
+// The USB device service: the devices of UsbStorage (emulated or live) as the platform hands
+// them out. The emulated storage is $ROOT/usb/devices, which lists the attached storage
+// devices, one per line, "<mount path><TAB><product name>", in list order; a missing or
+// empty file means none. The file is read afresh at every query, so a test or a person can
+// plug and unplug devices between calls.
 class UsbDevices {
 public:
-    struct Line {
-        std::string mountpath;
-        std::string product;
-    };
+    using Line = UsbStorage::Device;
     // Splits the content of the devices file. Empty lines are skipped; a line without a TAB
     // is a device without a product name; a trailing CR is dropped (files edited elsewhere).
     static std::vector<Line> Parse(const std::string& content);
@@ -38,19 +38,21 @@ public:
     // $ROOT/usb/devices.
     static std::string Path();
 
-    // The devices of `type` attached now (storage and "all" see the file; other types see
-    // none). Each device is interned: the same line yields the same device, never freed.
-    static std::vector<usb_device_s*> Attached(int type);
+    // The devices of `type` attached now (storage and "all" see the storage; other types see
+    // none); false when the storage cannot tell. Each device is interned: the same mount path
+    // and product yield the same device, never freed.
+    static bool Attached(int type, std::vector<usb_device_s*>* devices);
     // True for a device that the service handed out (and so still owns).
     static bool Known(usb_device_s* device);
 
+    // Null when the storage cannot tell.
     static usb_device_list_s* NewList(int type);
     static bool ValidList(usb_device_list_s* list);
     static bool FreeList(usb_device_list_s* list);
 
     // The attached-device callback: stored, so a later registration replaces it and
-    // unregistering forgets it. The emulated service watches no hot-plug source, so it never
-    // calls the callback.
+    // unregistering forgets it. It is called with the storage's events (the emulated storage
+    // has none), with the action "add" or "remove".
     static void SetConnectedCallback(usb_connected_cb callback, void* user_data);
 };
 

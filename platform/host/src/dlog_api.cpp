@@ -1,14 +1,23 @@
 // The dlog functions of the host platform.
 #include <dlog.h>
 
-#include <cstdarg>
+#include <glib.h>
 
-#include "LogWriter.h"
+#include <cstdarg>
+#include <string>
+
+#include "LogSink.h"
 
 extern "C" int __dlog_print(log_id_t log_id, int prio, const char* tag, const char* fmt, ...) {
+    if (fmt == nullptr) return -1;
     va_list args;
     va_start(args, fmt);
-    int result = brelta::host::LogWriter::Write(static_cast<int>(log_id), prio, tag, fmt, args);
+    gchar* formatted = g_strdup_vprintf(fmt, args);
     va_end(args);
-    return result;
+    if (formatted == nullptr) return -1;
+    std::string message(formatted);
+    g_free(formatted);
+    bool written = brelta::host::LogSink::Current().Write(static_cast<int>(log_id), prio,
+                                                          tag ? tag : "", message);
+    return written ? static_cast<int>(message.size()) : -1;
 }

@@ -1,4 +1,4 @@
-// The USB device service of the host platform: the devices listed in $ROOT/usb/devices.
+// The USB device service of the host platform: the devices of UsbStorage, emulated or live.
 #include <usb_device.h>
 
 #include "Faults.h"
@@ -35,14 +35,18 @@ int usb_get_connected_device_number(int type) {
     // A scripted number is the count itself, 0 and negative errors included.
     int count = 0;
     if (Faults::Next("usb_get_connected_device_number", &count)) return count;
-    return static_cast<int>(UsbDevices::Attached(type).size());
+    std::vector<usb_device_s*> devices;
+    if (!UsbDevices::Attached(type, &devices)) return USB_ERROR_IO_ERROR;
+    return static_cast<int>(devices.size());
 }
 
 int usb_device_get_device_list(int type, usb_device_list_h* list) {
     int status = 0;
     if (Faults::Fail("usb_device_get_device_list", &status)) return status;
     if (list == nullptr) return USB_ERROR_INVALID_PARAMETER;
-    *list = UsbDevices::NewList(type);
+    usb_device_list_s* attached = UsbDevices::NewList(type);
+    if (attached == nullptr) return USB_ERROR_IO_ERROR;
+    *list = attached;
     return USB_ERROR_NONE;
 }
 

@@ -1,6 +1,7 @@
 # Bash completion of brelta-device: commands, subcommands, options, setting keys, USB mount
-# paths, notification ids and fault names. Keys and ids are asked of brelta-device itself, on
-# the device root that the command line being completed names with --root.
+# paths, notification ids, fault names and live service names. Keys and ids are asked of
+# brelta-device itself, on the device root that the command line being completed names with
+# --root.
 _brelta_device() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local root=() command='' sub='' operands=0 i word
@@ -13,7 +14,7 @@ _brelta_device() {
         *)
             if [ -z "$command" ]; then
                 command=$word
-            elif [ -z "$sub" ] && [[ $command =~ ^(settings|usb|toast|capture|fault)$ ]]; then
+            elif [ -z "$sub" ] && [[ $command =~ ^(settings|usb|toast|capture|fault|live)$ ]]; then
                 sub=$word
             else
                 ((operands++))
@@ -33,7 +34,7 @@ _brelta_device() {
     esac
     if [ -z "$words" ]; then
         case $command/$sub in
-        /) words='root settings usb toast capture fault log launches reset screen help --root --help --version' ;;
+        /) words='root settings usb toast capture fault log launches live reset screen help --root --help --version' ;;
         settings/) words='get set unset list dump load watch' ;;
         settings/get | settings/unset | settings/watch | settings/list | settings/set)
             if [ "$sub" = set ] && [ "$operands" -eq 1 ]; then
@@ -63,6 +64,9 @@ _brelta_device() {
         fault/list) words='--known --json' ;;
         log/) words='main radio system apps -f --follow -n --lines --since -p --priority -t --tag --json' ;;
         launches/) words='-f --follow --json' ;;
+        live/) words='list on off' ;;
+        live/on | live/off) words='log toast launch capture gateway usb all' ;;
+        live/list) words='--json' ;;
         reset/) words='--yes' ;;
         screen/) words='--port --listen --root' ;;
         esac
