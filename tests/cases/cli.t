@@ -162,8 +162,9 @@ case usb
     {"mountpath":"$ROOT/usb0","product":"Flash Disk 32G"}
     {"mountpath":"/media/usb1","product":"USB Storage"}
     /media/usb1^IUSB Storage
-  $ printf '/m\033[2J\tevil\033]0;x\a\n' > usb/devices; brelta-device usb list
+  $ printf '/m\033[2J\tevil\033]0;x\a\n/c1\302\233\tr\233aw \342\201\246bidi \304\200\n' > usb/devices; brelta-device usb list | cat -v
     /m\x1b[2J^Ievil\x1b]0;x\x07
+    /c1\xc2\x9b^Ir\x9baw \xe2\x81\xa6bidi M-DM-^@
 
 case fault
   $ brelta-device fault set connection_create -12 010 0 && brelta-device fault set vconf_get_int 1; cat faults/connection_create; brelta-device fault list; brelta-device fault list --json; brelta-device fault clear vconf_get_int; brelta-device fault list

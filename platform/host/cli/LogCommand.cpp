@@ -15,6 +15,7 @@
 #include "LogRecord.h"
 #include "LogWriter.h"
 #include "Output.h"
+#include "VisibleText.h"
 
 namespace brelta::cli {
 
@@ -154,7 +155,7 @@ private:
 void Show(const Record& record, bool json) {
     if (!json) {
         // Records are escaped by their writer; a hand-made line may still hold raw controls.
-        Output::Print(LogWriter::Escape(record.line) + "\n");
+        Output::Print(host::VisibleText::Escape(record.line) + "\n");
         return;
     }
     Output::Object object;

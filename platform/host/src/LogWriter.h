@@ -12,11 +12,10 @@ public:
     // Formats and writes one record; returns the message's length, or -1 when it could not
     // be written.
     static int Write(int buffer, int priority, const char* tag, const char* format, va_list args);
-    // "<time> <pid> <P>/<TAG>: <message>" with control characters of tag and message as \xNN.
+    // "<time> <pid> <P>/<TAG>: <message>", tag and message escaped (VisibleText::Escape), so
+    // that a record is one line that a terminal shows as it is.
     static std::string Record(const std::string& time, long pid, int priority,
                               const std::string& tag, const std::string& message);
-    // Control characters (and DEL) as \xNN, lower-case hex; all other bytes as they are.
-    static std::string Escape(const std::string& text);
     static char PriorityLetter(int priority);
     static std::string BufferName(int buffer);
     // $ROOT/log/<buffer name>, the file of a buffer.
