@@ -9,7 +9,7 @@ BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
     libboost-filesystem-dev libsoup-3.0-dev)
 # ./test: the test libraries, the case runner and what cases call, Chromium for the browser
 # test, and clang for the sanitizer build, which is instrumented for libFuzzer too.
-BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 dbus-daemon libglib2.0-bin clang-format
+BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 curl dbus-daemon libglib2.0-bin clang-format
     clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev)
 # The build of ./test's sanitizer suite and of scripts/fuzz. Line tables are all that a
 # sanitizer's report needs, and -O1 keeps the checked programs fast while compiling quicker

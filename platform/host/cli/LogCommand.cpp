@@ -5,13 +5,14 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 
 #include "CliError.h"
-#include "DeviceRoot.h"
-#include "FileEvents.h"
-#include "LineStream.h"
+#include "Follow.h"
+#include "LogMerge.h"
 #include "LogRecord.h"
 #include "LogWriter.h"
 #include "Output.h"
@@ -19,7 +20,6 @@
 
 namespace brelta::cli {
 
-using host::LineStream;
 using host::LogWriter;
 
 namespace {
@@ -28,10 +28,7 @@ constexpr int kBuffers[] = {0, 1, 2, 3};
 constexpr int kDefaultBuffers[] = {0, 2};
 constexpr const char kPriorities[] = "VDIWEF";
 
-// A record and the buffer it was read from.
-struct Record : host::LogRecord {
-    std::string buffer;
-};
+using Record = host::LogMerge::Record;
 
 std::string Stamp(long long seconds) {
     time_t t = static_cast<time_t>(seconds);
@@ -87,70 +84,10 @@ struct Filter {
     }
 };
 
-// The buffers being read, each a stream with the record it has read ahead.
-class Merger {
-public:
-    void Add(int buffer, bool follow) {
-        m_Sources.push_back(Source{LogWriter::BufferName(buffer),
-                                   LineStream(LogWriter::BufferPath(buffer), follow),
-                                   {},
-                                   0});
-    }
-    // Hands each record that is there now to `each`, in time order (a buffer's own order is
-    // kept; on equal times the buffer named first goes first). A buffer that cannot be read
-    // is a failure.
-    template <typename Each>
-    void Drain(Each each) {
-        for (;;) {
-            Source* best = nullptr;
-            for (Source& source : m_Sources) {
-                if (!source.ahead && !Advance(source)) continue;
-                if (best == nullptr || source.ahead->time < best->ahead->time) best = &source;
-            }
-            if (best == nullptr) return;
-            each(*best->ahead);
-            best->ahead.reset();
-        }
-    }
-    void WarnSkipped() const {
-        for (const Source& source : m_Sources) {
-            size_t skipped = source.broken + source.lines.TooLong();
-            if (skipped > 0)
-                Output::Warn("skipped " + Output::Count(skipped, "line") + " of log/" +
-                             source.name + " (not log records)");
-        }
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const Source& source : m_Sources) names.push_back(source.name);
-        return names;
-    }
-
-private:
-    struct Source {
-        std::string name;
-        LineStream lines;
-        std::optional<Record> ahead;
-        size_t broken = 0;
-    };
-    bool Advance(Source& source) {
-        std::string line;
-        for (;;) {
-            LineStream::Result result = source.lines.Next(&line);
-            if (result == LineStream::Result::Error)
-                throw CliError::Failure("cannot read " + source.lines.ErrorText());
-            if (result == LineStream::Result::End) return false;
-            Record record;
-            if (host::LogRecord::Parse(line, &record)) {
-                record.buffer = source.name;
-                source.ahead = std::move(record);
-                return true;
-            }
-            ++source.broken;
-        }
-    }
-    std::vector<Source> m_Sources;
-};
+// Hands the records there are now to `each`; a buffer that cannot be read ends the command.
+void Drain(host::LogMerge& merge, const std::function<void(const Record&)>& each) {
+    if (!merge.Drain(each)) throw CliError::Failure("cannot read " + merge.ErrorText());
+}
 
 void Show(const Record& record, bool json) {
     if (!json) {
@@ -165,6 +102,14 @@ void Show(const Record& record, bool json) {
     object["priority"] = std::string(1, record.priority);
     object["tag"] = record.tag;
     object["message"] = record.message;
+    // The tool's "<file>: <function>(<line>) > " taken apart, null for another message.
+    auto part = [&record](const auto& value) {
+        return record.HasSource() ? Output::Object(value) : Output::Object();
+    };
+    object["file"] = part(record.file);
+    object["function"] = part(record.function);
+    object["line"] = part(record.sourceLine);
+    object["text"] = part(record.text);
     Output::PrintJson(object);
 }
 }  // namespace
@@ -188,7 +133,9 @@ const char* LogCommand::Details() const {
            "warning.\n"
            "\n"
            "--json: {\"buffer\":BUFFER,\"time\":TIME,\"pid\":PID,\"priority\":\"I\",\"tag\":TAG,\n"
-           "\"message\":MESSAGE}, the message as written (control characters as \\xNN).\n";
+           "\"message\":MESSAGE,\"file\":FILE,\"function\":FUNCTION,\"line\":LINE,\"text\":TEXT},\n"
+           "the message as written (control characters as \\xNN), and the parts of the tool's\n"
+           "\"FILE: FUNCTION(LINE) > TEXT\" (null for a message without them).\n";
 }
 
 int LogCommand::Run(const std::vector<std::string>& words) {
@@ -243,32 +190,35 @@ int LogCommand::Run(const std::vector<std::string>& words) {
     }
     if (buffers.empty()) buffers.assign(std::begin(kDefaultBuffers), std::end(kDefaultBuffers));
 
-    Merger merger;
-    for (int buffer : buffers) merger.Add(buffer, follow);
+    host::LogMerge merge;
+    for (int buffer : buffers) merge.Add(buffer, follow);
     // Watched before the first read, so that nothing written in between waits for the next
-    // change; the callbacks run only once the loop runs, after what is there now is shown.
-    std::string dir = host::DeviceRoot::Path() + "/log";
+    // change; the changes are taken only once the loop runs, after what is there now is shown.
+    auto shown = [&filter, json](const Record& record) {
+        if (filter.Passes(record)) Show(record, json);
+    };
+    std::unique_ptr<Follow> follower;
     if (follow)
-        for (const std::string& name : merger.Names())
-            FileEvents::FollowFile(dir, name, [&merger, &filter, json]() {
-                merger.Drain([&](const Record& record) {
-                    if (filter.Passes(record)) Show(record, json);
-                });
-                Output::Flush();
-            });
+        follower = std::make_unique<Follow>([&merge, &shown](unsigned areas, const auto&) {
+            if (!(areas & host::RootWatch::kLog)) return;
+            Drain(merge, shown);
+            Output::Flush();
+        });
     // -n keeps only the last N records seen, so that its memory stays bounded too.
     std::deque<Record> tail;
-    merger.Drain([&](const Record& record) {
+    Drain(merge, [&](const Record& record) {
         if (!filter.Passes(record)) return;
         if (last < 0) return Show(record, json);
         tail.push_back(record);
         if (static_cast<long long>(tail.size()) > last) tail.pop_front();
     });
     for (const Record& record : tail) Show(record, json);
-    merger.WarnSkipped();
+    for (const auto& [name, count] : merge.Skipped())
+        Output::Warn("skipped " + Output::Count(count, "line") + " of log/" + name +
+                     " (not log records)");
     if (!follow) return 0;
     Output::Flush();
-    FileEvents::Run();
+    follower->Run();
     return 0;
 }
 

@@ -120,8 +120,8 @@ bool ScreenServer::Start(std::string* error) {
     m_Runs = std::make_unique<RemoteRuns>(m_Options.tool, [this] {
         Broadcast({"runs", ScreenState::Text(m_Runs->ToJson())});
     });
-    m_Watch = std::make_unique<RootWatch>(host::DeviceRoot::Path(),
-                                          [this](unsigned areas) { m_State->Refresh(areas); });
+    m_Watch = std::make_unique<RootWatch>(
+        host::DeviceRoot::Path(), [this](unsigned areas, const auto&) { m_State->Refresh(areas); });
     if (!m_Watch->Start()) {
         *error = "cannot watch " + host::DeviceRoot::Path() + ": " + std::strerror(errno);
         return false;
@@ -290,7 +290,7 @@ void ScreenServer::Act(SoupServerMessage* msg, const std::string& path) {
         else
             result = {SOUP_STATUS_OK, "started pid " + std::to_string(pid)};
     } else if (path == "/api/toast") {
-        result = ScreenActions::Toast(request, m_State->ShownToasts());
+        result = ScreenActions::Toast(request);
     } else if (path == "/api/setting") {
         result = ScreenActions::Setting(request);
     } else if (path == "/api/usb") {

@@ -28,6 +28,7 @@ constexpr int kMainBuffer = 0;
 constexpr int kSystemBuffer = 2;
 constexpr size_t kStampLength = 24;
 constexpr size_t kMaxExitWatches = 64;
+constexpr size_t kBacklog = 256 * 1024;
 constexpr const char* kAlertApp = "org.tizen.alert-syspopup";
 
 std::string RootPath(const char* relative) {
@@ -60,10 +61,14 @@ const json* Extra(const json& launch, const char* key) {
 
 ScreenState::ScreenState(Broadcast broadcast)
     : m_Broadcast(std::move(broadcast)),
-      m_Posts(RootPath(host::JsonJournal::kNotifications)),
-      m_LaunchTail(RootPath(host::JsonJournal::kLaunches)),
-      m_MainLog(host::LogWriter::BufferPath(kMainBuffer)),
-      m_SystemLog(host::LogWriter::BufferPath(kSystemBuffer)) {
+      m_Posts(RootPath(host::JsonJournal::kNotifications), true, host::LineStream::kMaxLineBytes,
+              kBacklog),
+      m_LaunchTail(RootPath(host::JsonJournal::kLaunches), true, host::LineStream::kMaxLineBytes,
+                   kBacklog),
+      m_MainLog(host::LogWriter::BufferPath(kMainBuffer), true, host::LineStream::kMaxLineBytes,
+                kBacklog),
+      m_SystemLog(host::LogWriter::BufferPath(kSystemBuffer), true, host::LineStream::kMaxLineBytes,
+                  kBacklog) {
     ReadPosts();
     ReadLaunches(true);
     ReadLog();
@@ -91,7 +96,7 @@ void ScreenState::AddAge(json* value, gint64 at, gint64 now) {
 
 void ScreenState::ReadPosts() {
     gint64 now = g_get_monotonic_time();
-    for (const std::string& line : m_Posts.Read().lines) {
+    for (const std::string& line : m_Posts.ReadAvailable().lines) {
         json entry = ParseLine(line);
         if (entry.is_null() || entry.value("op", json()) != "post") continue;
         json id = entry.value("id", json());
@@ -156,7 +161,7 @@ gboolean ScreenState::OnProcessExit(gint fd, GIOCondition, gpointer self) {
 }
 
 void ScreenState::ReadLaunches(bool startup) {
-    LineTail::Lines read = m_LaunchTail.Read();
+    host::LineStream::Batch read = m_LaunchTail.ReadAvailable();
     if (read.restarted) m_Launches.clear();
     gint64 now = g_get_monotonic_time();
     for (const std::string& line : read.lines) {
@@ -227,7 +232,7 @@ json ScreenState::Faults() {
 }
 
 json ScreenState::ReadLog() {
-    LineTail::Lines main = m_MainLog.Read(), system = m_SystemLog.Read();
+    host::LineStream::Batch main = m_MainLog.ReadAvailable(), system = m_SystemLog.ReadAvailable();
     bool restarted = main.restarted || system.restarted;
     if (restarted) m_LogRecords.clear();
     // One sequence by time stamp ("2026-12-05T13:46:45.123Z" sorts as text); each buffer's

@@ -11,10 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "LineTail.h"
+#include "LineStream.h"
 #include "RootWatch.h"
 
 namespace brelta::screen {
+
+using host::RootWatch;
 
 // What the page shows of the device root, read with the platform's own readers and kept up
 // to date from the root's file-change notifications. Each part of it is one named event for
@@ -67,10 +69,10 @@ private:
     static void AddAge(nlohmann::ordered_json* value, gint64 at, gint64 now);
 
     Broadcast m_Broadcast;
-    LineTail m_Posts;
-    LineTail m_LaunchTail;
-    LineTail m_MainLog;
-    LineTail m_SystemLog;
+    host::LineStream m_Posts;
+    host::LineStream m_LaunchTail;
+    host::LineStream m_MainLog;
+    host::LineStream m_SystemLog;
     std::map<int, gint64> m_PostedAt;
     nlohmann::ordered_json m_Toasts = nlohmann::ordered_json::array();
     std::deque<Arrived> m_Launches;

@@ -31,7 +31,7 @@ struct LogRecord {
     // False for a line that is not a record (a torn one, one written by hand).
     static bool Parse(const std::string& line, LogRecord* record);
     // A time stamp of the records' form, or its leading part (2026-12-05, 2026-12-05T13:46,
-    // ... down to the milliseconds, without the Z): every character where the form has one.
+    // ... down to the milliseconds, without the Z), that names a real day and time of day.
     static bool IsStampPrefix(const std::string& text);
     static constexpr size_t kStampLength = 24;  // 2026-12-05T13:46:45.123Z
 };

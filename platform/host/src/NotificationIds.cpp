@@ -2,14 +2,10 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <string>
-
-#include <glib.h>
 
 #include "DeviceRoot.h"
 #include "FileUtil.h"
@@ -37,28 +33,13 @@ int Advance(int fd) {
     return next;
 }
 
-// Whether the lock was had within kLockWaitMs. Others hold it for a read and a write only, so
-// a longer wait means a holder that stopped (or a script that took it): the post then fails
-// rather than wait for ever.
-bool Lock(int fd) {
-    gint64 deadline = g_get_monotonic_time() + NotificationIds::kLockWaitMs * 1000;
-    gulong pause = 1000;  // microseconds, doubled up to 50 ms
-    for (;;) {
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        gint64 left = deadline - g_get_monotonic_time();
-        if (left <= 0) return false;
-        g_usleep(std::min<gint64>(pause, left));
-        pause = std::min<gulong>(pause * 2, 50000);
-    }
-}
 }  // namespace
 
 int NotificationIds::Next() {
     std::string path = DeviceRoot::Dir("notifications") + "/last_id";
     int fd = FileUtil::OpenRegular(path, O_RDWR | O_CREAT);
     if (fd < 0) return 0;
-    int id = Lock(fd) ? Advance(fd) : 0;
+    int id = FileUtil::LockWithin(fd, kLockWaitMs) ? Advance(fd) : 0;
     // Closing the descriptor releases the lock.
     close(fd);
     return id;
