@@ -275,6 +275,8 @@ int SettingsCommand::Watch(const std::vector<std::string>& words) {
         std::string path = KeyPath(key);
         byDir[FileUtil::Parent(path)][path.substr(path.rfind('/') + 1)] = key;
         present[key] = FileUtil::Exists(path);
+        // Made now, so that the key's first write is one change, not its folder's making too.
+        FileUtil::MakeDirs(FileUtil::Parent(path));
     }
     Follow follow([&byDir, &print](unsigned areas, const std::vector<RootWatch::Event>& events) {
         if (!(areas & RootWatch::kSettings)) return;
