@@ -13,7 +13,7 @@ BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
 # python3-dbusmock's notification server, tcpdump to read captures back, a journald of their
 # own, a udev testbed, the file systems they mount), Chromium for the browser test, and clang
 # for the sanitizer build, which is instrumented for libFuzzer too.
-BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 dbus-daemon libglib2.0-bin clang-format
+BRELTA_TEST_PACKAGES=(libgtest-dev libgmock-dev python3 curl dbus-daemon libglib2.0-bin clang-format
     clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev python3-dbusmock tcpdump
     systemd umockdev gir1.2-umockdev-1.0 python3-gi e2fsprogs)
 # The build of ./test's sanitizer suite and of scripts/fuzz. Line tables are all that a

@@ -529,7 +529,7 @@ def main():
             f.key.value = 'db/menu_widget/count'; f.type.value = 'int'; f.value.value = 'many';
             f.requestSubmit(); })()""")
         browser.wait("""document.querySelector('#setting-form + .note.bad').textContent
-            === 'not a value of that type'""", "the form's error beside it")
+            === "'many' is not an int" """, "the form's error beside it")
         browser.js("""(() => { const f = document.querySelector('#setting-form');
             f.key.value = 'db/menu_widget/language'; f.type.value = 'string';
             f.value.value = 'de_DE.UTF-8'; f.requestSubmit(); })()""")

@@ -25,7 +25,7 @@ case help-version-root
 
 case usage-errors
   set a/key int 3
-  $ try() { e=$(brelta-device "$@" 2>&1 >/dev/null); echo "$? $*: $(printf '%s\n' "$e" | head -n 1)"; }; try; try frobnicate; try --frob settings; try settings; try settings frob; try launches extra; try reset --force; try settings set a/key integer 1; try settings set a/key bool 2; try settings set a/key int 1.5; try settings set a/key int 9999999999; try settings set ../x int 1; try settings set a//b int 1; try settings set "$(printf 'a/b\033c')" int 1; try settings set a/key int; try settings watch; try settings get --json; try log -n; try log -n x; try log --since yesterday; try log -p loud; try log radioo; try log main main; try fault set vconf_get_int; try fault set vconf_get_int 0x10; try fault set vconf_get_int 4294967296; try fault set nofunc 1; try usb attach relative/path; try usb attach "$(printf '/a\tb')"; try toast press 5 3; try toast press x 1; try toast press 9999999999999 1; try toast hide; try --root
+  $ try() { e=$(brelta-device "$@" 2>&1 >/dev/null); echo "$? $*: $(printf '%s\n' "$e" | head -n 1)"; }; try; try frobnicate; try --frob settings; try settings; try settings frob; try launches extra; try reset --force; try settings set a/key integer 1; try settings set a/key bool 2; try settings set a/key int 1.5; try settings set a/key int 9999999999; try settings set ../x int 1; try settings set a//b int 1; try settings set "$(printf 'a/b\033c')" int 1; try settings set a/key int; try settings watch; try settings get --json; try log -n; try log -n x; try log --since yesterday; try log --since 2026-13-45; try log --since 2026-02-29T10:00; try log -p loud; try log radioo; try log main main; try fault set vconf_get_int; try fault set vconf_get_int 0x10; try fault set vconf_get_int 4294967296; try fault set nofunc 1; try usb attach relative/path; try usb attach "$(printf '/a\tb')"; try toast press 5 3; try toast press x 1; try toast press 9999999999999 1; try toast hide; try --root
     2 : brelta-device: no command given
     2 frobnicate: brelta-device: unknown command 'frobnicate'
     2 --frob settings: brelta-device: unknown option '--frob'
@@ -46,6 +46,8 @@ case usage-errors
     2 log -n: brelta-device: option '-n' needs a value
     2 log -n x: brelta-device: 'x' is not a number of records
     2 log --since yesterday: brelta-device: 'yesterday' is not a time (2026-12-05T13:46) or an age (10m)
+    2 log --since 2026-13-45: brelta-device: '2026-13-45' is not a time (2026-12-05T13:46) or an age (10m)
+    2 log --since 2026-02-29T10:00: brelta-device: '2026-02-29T10:00' is not a time (2026-12-05T13:46) or an age (10m)
     2 log -p loud: brelta-device: 'loud' is not a priority (V D I W E F, or verbose ... fatal)
     2 log radioo: brelta-device: unknown buffer 'radioo' (main, radio, system or apps)
     2 log main main: brelta-device: buffer 'main' named twice
@@ -92,6 +94,9 @@ case failures
     1 settings load: brelta-device: line 2: 'x' is not an int
     1 settings get a/b: brelta-device: no key a/b
     1 settings load: brelta-device: line 1: a malformed \x escape
+  $ head -c 65600 /dev/zero | tr '\0' x | sed 's/^/a\/b string /' | brelta-device settings load; echo $?
+    brelta-device: line 1: the value of a/b is 65600 bytes, over the size limit of a string setting (65528 bytes)
+    1
   $ brelta-device toast list; ls notifications
     5 pid 1:  |\x20
     input
@@ -162,8 +167,12 @@ case usb
     {"mountpath":"$ROOT/usb0","product":"Flash Disk 32G"}
     {"mountpath":"/media/usb1","product":"USB Storage"}
     /media/usb1^IUSB Storage
-  $ printf '/m\033[2J\tevil\033]0;x\a\n' > usb/devices; brelta-device usb list
+  $ for i in $(seq 20); do brelta-device usb attach "/m/$i" 2>/dev/null & done; wait; brelta-device usb list | wc -l; for i in $(seq 20); do brelta-device usb detach "/m/$i" & done; wait; cat usb/devices
+    21
+    /media/usb1^IUSB Storage
+  $ printf '/m\033[2J\tevil\033]0;x\a\n/c1\302\233\tr\233aw \342\201\246bidi \304\200\n' > usb/devices; brelta-device usb list | cat -v
     /m\x1b[2J^Ievil\x1b]0;x\x07
+    /c1\xc2\x9b^Ir\x9baw \xe2\x81\xa6bidi M-DM-^@
 
 case fault
   $ brelta-device fault set connection_create -12 010 0 && brelta-device fault set vconf_get_int 1; cat faults/connection_create; brelta-device fault list; brelta-device fault list --json; brelta-device fault clear vconf_get_int; brelta-device fault list
@@ -271,7 +280,7 @@ case log
     <time> 43 W/OTHER: f.cpp: fn(1) > s3
     <time> 42 D/BRELTA_LOG: f.cpp: fn(1) > m2 \x1b[2J
   $ brelta-device log --json -n 1 system 2>/dev/null; brelta-device log --since 1d main
-    {"buffer":"system","time":"<time>","pid":43,"priority":"W","tag":"OTHER","message":"f.cpp: fn(1) > s3"}
+    {"buffer":"system","time":"<time>","pid":43,"priority":"W","tag":"OTHER","message":"f.cpp: fn(1) > s3","file":"f.cpp","function":"fn","line":1,"text":"s3"}
     <time> 42 D/BRELTA_LOG: f.cpp: fn(1) > m2 \x1b[2J
 
 case log-large-and-hostile
@@ -288,6 +297,20 @@ case log-follow
   run brelta.keycombination.nothing
   $ until [ "$(grep -c 'work finish' ../followed)" = 2 ]; do sleep 0.02; done; cmp ../followed log/system && brelta-device reset --yes && mkdir log && echo '2026-12-05T13:46:50.000Z 1 I/T: after the reset' > log/system; until grep -q 'after the reset' ../followed; do sleep 0.02; done; kill $(cat ../follower); tail -n 1 ../followed
     <time> 1 I/T: after the reset
+
+# The followers outlive their root: removed whole and made again, it is followed on.
+case followers-outlive-the-root
+  write log/system 2026-12-05T13:46:50.000Z 1 I/T: before\n
+  write apps/launches {"pid":1,"app_id":"before","operation":null,"extra":[],"result":0}\n
+  write notifications/journal {"op":"delete_all","pid":1,"type":0,"ids":[]}\n
+  $ for c in 'log -f' 'launches -f' 'toast watch -n 1'; do timeout 60 brelta-device $c > "../${c%% *}" 2>&1 & echo $! >> ../followers; done; until [ -s ../log ] && [ -s ../launches ] && [ -s ../toast ]; do sleep 0.02; done
+  $ rm -rf "$ROOT" && mkdir -p "$ROOT/log" "$ROOT/apps" "$ROOT/notifications" && echo '2026-12-05T13:46:51.000Z 1 I/T: after' > "$ROOT/log/system" && echo '{"pid":1,"app_id":"after","operation":null,"extra":[],"result":0}' > "$ROOT/apps/launches" && echo '{"op":"delete_all","pid":2,"type":0,"ids":[]}' > "$ROOT/notifications/journal"; until [ "$(cat ../log ../launches ../toast | wc -l)" = 6 ]; do sleep 0.02; done; kill $(cat ../followers); cat ../log ../launches ../toast
+    <time> 1 I/T: before
+    <time> 1 I/T: after
+    #1 pid 1 app before operation - result 0
+    #2 pid 1 app after operation - result 0
+    delete_all - pid 1
+    delete_all - pid 2
 
 case reset
   set a/b int 1
@@ -335,6 +358,28 @@ case live
     gateway
   $ BRELTA_LIVE=toast brelta-device live list --json | grep -o '"service":"[a-z]*","live":true'
     "service":"toast","live":true
+
+# What a listing cannot read, it says, and fails: a folder it may not read, a key deeper than
+# the longest path. reset empties what rm -rf would: the deep tree, an empty folder it may
+# not read. (Root reads any folder: `u` runs a command without that power.)
+case unreadable-and-deep-trees
+  set a/b int 1
+  set c/d int 2
+  $ python3 -c 'import os; os.chdir("settings"); [(os.mkdir("d" * 250), os.chdir("d" * 250)) for _ in range(20)]; open("k", "w").write("int 3\n")'; chmod 0 settings/c; mkdir -m 0 settings/empty
+  $ u() { if [ "$(id -u)" = 0 ]; then setpriv --bounding-set=-dac_override,-dac_read_search "$@"; else "$@"; fi; }; u brelta-device settings list 2>&1 >/dev/null; echo $?; u brelta-device settings dump; echo $?
+    brelta-device: warning: cannot read settings/c: Permission denied
+    brelta-device: warning: cannot read settings/dddddddddddddddddddddddddddddddddddddddd...: deeper than the longest path (4096 bytes)
+    brelta-device: warning: cannot read settings/empty: Permission denied
+    brelta-device: incomplete: 3 parts of the store could not be read
+    1
+    brelta-device: warning: cannot read settings/c: Permission denied
+    brelta-device: warning: cannot read settings/dddddddddddddddddddddddddddddddddddddddd...: deeper than the longest path (4096 bytes)
+    brelta-device: warning: cannot read settings/empty: Permission denied
+    brelta-device: incomplete: 3 parts of the store could not be read
+    a/b int 1
+    1
+  $ chmod 700 settings/c; u() { if [ "$(id -u)" = 0 ]; then setpriv --bounding-set=-dac_override,-dac_read_search "$@"; else "$@"; fi; }; u brelta-device reset --yes; echo $?; ls -A
+    0
 
 case completion-and-manual
   set db/menu/lang string x

@@ -47,20 +47,17 @@ case hostile-ids
     brelta_test_tool.cpp: own_name > own bus brelta.keycombination.gateway\x0asecond line
     CTaskManager.cpp: Init > invalid argument
     brelta_test_tool.cpp: main > work finish!! exit!!
-  run "\x1b[31mred\x1b[0m"
+  run "\x1b[31mred\x1b[0m \xc2\x9b2J \xe2\x80\xaeevil \xc4\x80"
     (process:$PID3): GLib-GIO-CRITICAL **: <time>: g_bus_own_name: assertion 'g_dbus_is_name (name) && !g_dbus_is_unique_name (name)' failed
   records system brelta_test_tool.cpp CTaskManager.cpp
-    brelta_test_tool.cpp: main > start work !! => arg \x1b[31mred\x1b[0m
-    brelta_test_tool.cpp: own_name > own bus \x1b[31mred\x1b[0m
+    brelta_test_tool.cpp: main > start work !! => arg \x1b[31mred\x1b[0m \xc2\x9b2J \xe2\x80\xaeevil Ā
+    brelta_test_tool.cpp: own_name > own bus \x1b[31mred\x1b[0m \xc2\x9b2J \xe2\x80\xaeevil Ā
     CTaskManager.cpp: Init > invalid argument
     brelta_test_tool.cpp: main > work finish!! exit!!
-  run "\xff\xfe\xc3"
+  run "\xff\xfe\x9b\xc3"
     (process:$PID4): GLib-GIO-CRITICAL **: <time>: g_bus_own_name: assertion 'g_dbus_is_name (name) && !g_dbus_is_unique_name (name)' failed
-  records system brelta_test_tool.cpp CTaskManager.cpp
-    brelta_test_tool.cpp: main > start work !! => arg \xff\xfe\xc3
-    brelta_test_tool.cpp: own_name > own bus \xff\xfe\xc3
-    CTaskManager.cpp: Init > invalid argument
-    brelta_test_tool.cpp: main > work finish!! exit!!
+  $ grep -o 'arg .*' log/system | tail -n 1 | cat -v
+    arg M-^?M-~\x9bM-C
   $ brelta_test_tool "$(head -c 120000 /dev/zero | tr '\0' x)" 2>/dev/null; awk 'length > 120000' log/system | wc -l
     2
 

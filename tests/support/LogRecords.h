@@ -4,27 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "LogRecord.h"
+
 namespace brelta::test {
 
-struct LogRecord {
-    std::string time;
-    long pid = 0;
-    char priority = '?';
-    std::string tag;
-    std::string message;  // the whole message, prefix "<file>: <function>(<line>) > " included
-    // Parts of the prefix, when the message has one.
-    std::string file;
-    std::string function;
-    int line = 0;
-    std::string text;    // the message after the prefix
-    double seconds = 0;  // time of day in seconds, for measuring delays between records
-};
+// Parsed as every reader of the log parses it.
+using LogRecord = host::LogRecord;
 
 // The records of one log buffer file ($ROOT/log/main or $ROOT/log/system).
 class LogRecords {
 public:
     static LogRecords Load(const std::string& path);
-    static bool ParseLine(const std::string& line, LogRecord* record);
 
     const std::vector<LogRecord>& All() const { return m_Records; }
     // Lines that did not parse as records (must stay empty).

@@ -82,7 +82,7 @@ TEST_F(CTaskManagerTest, EveryReleaseToZeroOrBelowRestartsTheWholeDelay) {
     // GLib may fire a whole-second timer up to a quarter second early; a load only delays it.
     auto all = SystemLog().All();
     ASSERT_EQ(all.size(), 8u);
-    EXPECT_GE(all[7].seconds - all[6].seconds, 0.75 - 0.001);
+    EXPECT_GE(all[7].Milliseconds() - all[6].Milliseconds(), 750 - 1);
 }
 
 TEST_F(CTaskManagerTest, DestroyTakesTheRunningDelayAlongTwiceOver) {

@@ -1,4 +1,4 @@
-// The system log: escaping and whole lines under concurrent writers.
+// The system log: whole lines under concurrent writers and short writes.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -7,26 +7,14 @@
 #include <dlog.h>
 
 #include "HostFixture.h"
-#include "LogWriter.h"
 #include "SystemCallHooks.h"
 
-using brelta::host::LogWriter;
 using brelta::test::HostFixture;
 using brelta::test::LogRecords;
 
 namespace {
 
 class LogWriterTest : public HostFixture {};
-
-TEST_F(LogWriterTest, ControlCharactersAreEscapedSoARecordStaysOneLine) {
-    EXPECT_EQ(LogWriter::Escape(std::string("a\nb\tc\x1b[0m\x7f\0d", 12)),
-              "a\\x0ab\\x09c\\x1b[0m\\x7f\\x00d");
-    EXPECT_EQ(LogWriter::Escape("100% \xc3\xa9t\xc3\xa9"), "100% \xc3\xa9t\xc3\xa9");
-    __dlog_print(LOG_ID_SYSTEM, DLOG_INFO, "T", "id %s", "two\nlines\r");
-    std::string text = root->Read("log/system");
-    EXPECT_NE(text.find(" I/T: id two\\x0alines\\x0d\n"), std::string::npos) << text;
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
-}
 
 TEST_F(LogWriterTest, ConcurrentProcessesLeaveWholeLinesOnly) {
     const int kWriters = 8, kRecords = 200;

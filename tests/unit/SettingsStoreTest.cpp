@@ -12,7 +12,9 @@
 
 #include "HostFixture.h"
 #include "SettingsStore.h"
+#include "SystemCallHooks.h"
 
+using brelta::host::SettingsStore;
 using brelta::test::HostFixture;
 
 namespace {
@@ -79,7 +81,8 @@ TEST_F(SettingsStoreTest, BadFilesFailTheReadAndLeaveTheOutputUntouched) {
 }
 
 TEST_F(SettingsStoreTest, KeysThatWouldLeaveTheStoreOrCannotLandAreRefused) {
-    for (const char* key : {"", "/abs", "a/../../escape", "a//b", "trailing/", ".hidden"}) {
+    for (const char* key : {"", "/abs", "a/../../escape", "a//b", "trailing/", ".hidden", "a/b\nc",
+                            "a/\xc2\x9b", "a/\xe2\x80\xaex"}) {
         EXPECT_NE(vconf_set_int(key, 1), 0) << key;
         int value = 0;
         EXPECT_NE(vconf_get_int(key, &value), 0) << key;
@@ -148,8 +151,21 @@ TEST_F(SettingsStoreTest, TheStoreWideSweepRemovesStaleTemporaryFilesOnly) {
         struct timeval old[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
         if (f.stale) utimes((*root / ("settings/" + f.file)).c_str(), old);
     }
-    EXPECT_EQ(brelta::host::SettingsStore::SweepTemporaries(), 2);
+    EXPECT_EQ(SettingsStore::SweepTemporaries(), 2);
     for (const auto& f : files) EXPECT_EQ(root->Exists("settings/" + f.file), !f.removed) << f.file;
+}
+
+// A load writes thousands of keys into one folder: reading the folder once per key (to sweep
+// stale temporary files) made it quadratic.
+TEST_F(SettingsStoreTest, WritingManyKeysReadsTheirFolderOnce) {
+    std::vector<SettingsStore::Entry> entries;
+    for (int i = 0; i < 200; ++i)
+        entries.push_back({"a/k" + std::to_string(i), brelta::host::SettingType::Int, "1"});
+    brelta::test::hooks::CountFolderReads();
+    ASSERT_TRUE(SettingsStore::WriteAll(entries).Done());
+    EXPECT_EQ(brelta::test::hooks::FolderReads(), 1);
+    brelta::test::hooks::Reset();
+    EXPECT_EQ(root->Setting("a/k199"), "int 1\n");
 }
 
 TEST_F(SettingsStoreTest, ScriptedFaultsFailCallsInOrderThenStop) {

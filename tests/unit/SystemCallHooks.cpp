@@ -1,5 +1,6 @@
 #include "SystemCallHooks.h"
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@ namespace brelta::test::hooks {
 namespace {
 int g_failForks = 0;
 size_t g_cutNextWrite = 0;
+int g_folderReads = -1;  // not counting
 
 template <typename Function>
 Function Real(const char* name) {
@@ -24,9 +26,18 @@ void CutNextWrite(size_t bytes) {
     g_cutNextWrite = bytes;
 }
 
+void CountFolderReads() {
+    g_folderReads = 0;
+}
+
+int FolderReads() {
+    return g_folderReads;
+}
+
 void Reset() {
     g_failForks = 0;
     g_cutNextWrite = 0;
+    g_folderReads = -1;
 }
 
 }  // namespace brelta::test::hooks
@@ -50,4 +61,10 @@ extern "C" ssize_t write(int fd, const void* buffer, size_t count) {
     }
     static auto real = Real<ssize_t (*)(int, const void*, size_t)>("write");
     return real(fd, buffer, count);
+}
+
+extern "C" DIR* opendir(const char* name) {
+    if (g_folderReads >= 0) ++g_folderReads;
+    static auto real = Real<DIR* (*)(const char*)>("opendir");
+    return real(name);
 }

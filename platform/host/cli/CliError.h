@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "Outcome.h"
+
 namespace brelta::cli {
 
 // What ends a command early. A usage error (exit status 2) is the person's: a wrong word on
@@ -18,6 +20,9 @@ public:
     static CliError Failure(const std::string& message) { return CliError(kFailure, message); }
     // A failure that quotes the system's reason (errno) for `what`.
     static CliError SystemFailure(const std::string& what, int error);
+    // Throws for a change of the device root that was not done: a usage error for a request
+    // that can never be done, a failure otherwise.
+    static void Require(const host::Outcome& outcome);
 
     int Status() const { return m_Status; }
 

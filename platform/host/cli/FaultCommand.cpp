@@ -1,8 +1,5 @@
 #include "FaultCommand.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "CliError.h"
 #include "Faults.h"
 #include "FileUtil.h"
@@ -13,22 +10,6 @@
 namespace brelta::cli {
 
 using host::Faults;
-
-namespace {
-// A script for a function without a fault hook would never be read: refused, with the
-// names that have one.
-void RequireKnown(const std::string& function) {
-    for (const char* known : host::kScriptableFunctions)
-        if (function == known) return;
-    std::string names, row;
-    for (const char* known : host::kScriptableFunctions) {
-        if (row.size() + std::strlen(known) > 76) names += "\n " + row, row.clear();
-        row += std::string(" ") + known;
-    }
-    throw CliError::Usage("'" + function + "' takes no fault script; these do:" + names + "\n " +
-                          row);
-}
-}  // namespace
 
 const char* FaultCommand::Usage() const {
     return "  fault set FUNCTION RESULT...  script the results of FUNCTION's next calls in\n"
@@ -61,19 +42,16 @@ int FaultCommand::Set(const std::vector<std::string>& words) {
     if (helped) return 0;
     args.RequireOperands(2, static_cast<size_t>(-1));
     const std::string& function = args.Operands()[0];
-    RequireKnown(function);
     std::vector<int> values;
     for (size_t i = 1; i < args.Operands().size(); ++i) {
         int value = 0;
         // Decimal only: "010" is ten, as a person reading it would take it.
-        if (!host::SettingsStore::ParseInt(args.Operands()[i], &value))
+        if (Faults::Scriptable(function) &&
+            !host::SettingsStore::ParseInt(args.Operands()[i], &value))
             throw CliError::Usage("'" + args.Operands()[i] + "' is not a decimal int result");
         values.push_back(value);
     }
-    errno = 0;
-    if (!Faults::Write(function, values))
-        throw CliError::SystemFailure("cannot write " + Faults::Path(function),
-                                      errno != 0 ? errno : EIO);
+    CliError::Require(Faults::Set(function, values));
     return 0;
 }
 
@@ -82,18 +60,7 @@ int FaultCommand::Clear(const std::vector<std::string>& words) {
     Arguments args = Parse(words, {}, "fault clear [FUNCTION]", &helped);
     if (helped) return 0;
     args.RequireOperands(0, 1);
-    std::vector<std::string> functions;
-    if (!args.Operands().empty()) {
-        const std::string& function = args.Operands()[0];
-        if (!Faults::ValidName(function) || !host::FileUtil::Exists(Faults::Path(function)))
-            throw CliError::Failure("no script for " + function);
-        functions.push_back(function);
-    } else {
-        functions = Faults::Scripted();
-    }
-    for (const std::string& function : functions)
-        if (!Faults::Remove(function))
-            throw CliError::SystemFailure("cannot remove " + Faults::Path(function), errno);
+    CliError::Require(Faults::Clear(args.Operands().empty() ? "" : args.Operands()[0]));
     return 0;
 }
 

@@ -1,9 +1,9 @@
 #include "LaunchesCommand.h"
 
+#include <memory>
+
 #include "CliError.h"
-#include "DeviceRoot.h"
-#include "FileEvents.h"
-#include "FileUtil.h"
+#include "Follow.h"
 #include "JsonJournal.h"
 #include "JsonJournalReader.h"
 #include "Output.h"
@@ -84,10 +84,10 @@ int LaunchesCommand::Run(const std::vector<std::string>& words) {
             throw CliError::Failure("cannot read " + reader.ErrorText());
     };
     // Watched before the first read, so that nothing written in between is left unshown.
-    std::string path = host::DeviceRoot::Path() + "/" + host::JsonJournal::kLaunches;
-    std::string dir = host::FileUtil::Parent(path);
+    std::unique_ptr<Follow> follower;
     if (follow)
-        FileEvents::FollowFile(dir, path.substr(dir.size() + 1), [&]() {
+        follower = std::make_unique<Follow>([&](unsigned areas, const auto&) {
+            if (!(areas & host::RootWatch::kLaunches)) return;
             drain();
             Output::Flush();
         });
@@ -95,7 +95,7 @@ int LaunchesCommand::Run(const std::vector<std::string>& words) {
     Output::WarnSkipped(host::JsonJournal::kLaunches, reader.Passed());
     if (!follow) return 0;
     Output::Flush();
-    FileEvents::Run();
+    follower->Run();
     return 0;
 }
 

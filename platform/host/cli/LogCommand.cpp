@@ -5,25 +5,25 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 
 #include "CliError.h"
-#include "DeviceRoot.h"
-#include "FileEvents.h"
+#include "Follow.h"
 #include "JournalLog.h"
 #include "JournalRecords.h"
-#include "LineStream.h"
 #include "LiveServices.h"
-#include "LogRecord.h"
+#include "LogMerge.h"
 #include "LogSource.h"
+#include "LogRecord.h"
 #include "LogWriter.h"
 #include "Output.h"
+#include "VisibleText.h"
 
 namespace brelta::cli {
 
-using host::LineStream;
 using host::LogWriter;
 
 namespace {
@@ -88,69 +88,31 @@ struct Filter {
     }
 };
 
-// The buffers being read, each a stream with the record it has read ahead.
-class Merger : public LogSource {
+// The buffers of the device root's log, merged in time order (LogMerge), followed through
+// the root's watch.
+class FileRecords : public LogSource {
 public:
-    void Add(int buffer, bool follow) {
-        m_Sources.push_back(Source{LogWriter::BufferName(buffer),
-                                   LineStream(LogWriter::BufferPath(buffer), follow),
-                                   {},
-                                   0});
+    FileRecords(const std::vector<int>& buffers, bool follow) {
+        for (int buffer : buffers) m_Merge.Add(buffer, follow);
     }
-    // Hands each record that is there now to `each`, in time order (a buffer's own order is
-    // kept; on equal times the buffer named first goes first). A buffer that cannot be read
-    // is a failure.
+    // A buffer that cannot be read ends the command.
     void Drain(const Each& each) override {
-        for (;;) {
-            Source* best = nullptr;
-            for (Source& source : m_Sources) {
-                if (!source.ahead && !Advance(source)) continue;
-                if (best == nullptr || source.ahead->time < best->ahead->time) best = &source;
-            }
-            if (best == nullptr) return;
-            each(*best->ahead);
-            best->ahead.reset();
-        }
+        if (!m_Merge.Drain(each)) throw CliError::Failure("cannot read " + m_Merge.ErrorText());
     }
-    // Watched before the first read, so that nothing written in between waits for the next
-    // change; the callbacks run only once the loop runs, after what is there now is shown.
     void Follow(std::function<void()> changed) override {
-        for (const Source& source : m_Sources)
-            FileEvents::FollowFile(host::DeviceRoot::Path() + "/log", source.name, changed);
+        m_Watch = std::make_unique<cli::Follow>([changed](unsigned areas, const auto&) {
+            if (areas & host::RootWatch::kLog) changed();
+        });
     }
     void WarnSkipped() const override {
-        for (const Source& source : m_Sources) {
-            size_t skipped = source.broken + source.lines.TooLong();
-            if (skipped > 0)
-                Output::Warn("skipped " + Output::Count(skipped, "line") + " of log/" +
-                             source.name + " (not log records)");
-        }
+        for (const auto& [name, count] : m_Merge.Skipped())
+            Output::Warn("skipped " + Output::Count(count, "line") + " of log/" + name +
+                         " (not log records)");
     }
 
 private:
-    struct Source {
-        std::string name;
-        LineStream lines;
-        std::optional<Record> ahead;
-        size_t broken = 0;
-    };
-    bool Advance(Source& source) {
-        std::string line;
-        for (;;) {
-            LineStream::Result result = source.lines.Next(&line);
-            if (result == LineStream::Result::Error)
-                throw CliError::Failure("cannot read " + source.lines.ErrorText());
-            if (result == LineStream::Result::End) return false;
-            Record record;
-            if (host::LogRecord::Parse(line, &record)) {
-                record.buffer = source.name;
-                source.ahead = std::move(record);
-                return true;
-            }
-            ++source.broken;
-        }
-    }
-    std::vector<Source> m_Sources;
+    host::LogMerge m_Merge;
+    std::unique_ptr<cli::Follow> m_Watch;
 };
 
 // The journal when the log service is live and the journal is there; else the files, which
@@ -166,15 +128,13 @@ std::unique_ptr<LogSource> Source(const std::vector<int>& buffers, bool follow) 
         Output::Warn("log is live but there is no systemd journal (" + why +
                      "): reading the device root's log");
     }
-    auto merger = std::make_unique<Merger>();
-    for (int buffer : buffers) merger->Add(buffer, follow);
-    return merger;
+    return std::make_unique<FileRecords>(buffers, follow);
 }
 
 void Show(const Record& record, bool json) {
     if (!json) {
         // Records are escaped by their writer; a hand-made line may still hold raw controls.
-        Output::Print(LogWriter::Escape(record.line) + "\n");
+        Output::Print(host::VisibleText::Escape(record.line) + "\n");
         return;
     }
     Output::Object object;
@@ -184,6 +144,14 @@ void Show(const Record& record, bool json) {
     object["priority"] = std::string(1, record.priority);
     object["tag"] = record.tag;
     object["message"] = record.message;
+    // The tool's "<file>: <function>(<line>) > " taken apart, null for another message.
+    auto part = [&record](const auto& value) {
+        return record.HasSource() ? Output::Object(value) : Output::Object();
+    };
+    object["file"] = part(record.file);
+    object["function"] = part(record.function);
+    object["line"] = part(record.sourceLine);
+    object["text"] = part(record.text);
     Output::PrintJson(object);
 }
 }  // namespace
@@ -208,7 +176,9 @@ const char* LogCommand::Details() const {
            "the systemd journal, the same lines with the journal's time stamps.\n"
            "\n"
            "--json: {\"buffer\":BUFFER,\"time\":TIME,\"pid\":PID,\"priority\":\"I\",\"tag\":TAG,\n"
-           "\"message\":MESSAGE}, the message as written (control characters as \\xNN).\n";
+           "\"message\":MESSAGE,\"file\":FILE,\"function\":FUNCTION,\"line\":LINE,\"text\":TEXT},\n"
+           "the message as written (control characters as \\xNN), and the parts of the tool's\n"
+           "\"FILE: FUNCTION(LINE) > TEXT\" (null for a message without them).\n";
 }
 
 int LogCommand::Run(const std::vector<std::string>& words) {
@@ -264,6 +234,8 @@ int LogCommand::Run(const std::vector<std::string>& words) {
     if (buffers.empty()) buffers.assign(std::begin(kDefaultBuffers), std::end(kDefaultBuffers));
 
     std::unique_ptr<LogSource> source = Source(buffers, follow);
+    // Watched before the first read, so that nothing written in between waits for the next
+    // change; the changes are taken only once the loop runs, after what is there now is shown.
     if (follow)
         source->Follow([&source, &filter, json]() {
             source->Drain([&](const Record& record) {
@@ -283,7 +255,8 @@ int LogCommand::Run(const std::vector<std::string>& words) {
     source->WarnSkipped();
     if (!follow) return 0;
     Output::Flush();
-    FileEvents::Run();
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(loop);
     return 0;
 }
 

@@ -4,14 +4,12 @@
 #include <functional>
 #include <string>
 
-#include "LogRecord.h"
+#include "LogMerge.h"
 
 namespace brelta::cli {
 
 // A record of the system log and the buffer it was read from.
-struct BufferRecord : host::LogRecord {
-    std::string buffer;
-};
+using BufferRecord = host::LogMerge::Record;
 
 // Where the log command reads records: the device root's files, or the systemd journal when
 // the log service is live.

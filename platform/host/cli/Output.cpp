@@ -4,39 +4,16 @@
 #include <cstdio>
 
 #include "CliError.h"
-#include "LogWriter.h"
+#include "VisibleText.h"
 
 namespace brelta::cli {
 
 std::string Output::Escape(const std::string& text) {
-    // The log's escaping, with the backslash escaped first so that it is never read as the
-    // start of an escape.
-    std::string marked;
-    marked.reserve(text.size());
-    for (char c : text) marked += c == '\\' ? std::string("\\x5c") : std::string(1, c);
-    return host::LogWriter::Escape(marked);
+    return host::VisibleText::EscapeReversibly(text);
 }
 
 bool Output::Unescape(const std::string& text, std::string* out) {
-    auto hex = [](char c) {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
-    out->clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            *out += text[i];
-            continue;
-        }
-        if (i + 3 >= text.size() || text[i + 1] != 'x' || hex(text[i + 2]) < 0 ||
-            hex(text[i + 3]) < 0)
-            return false;
-        *out += static_cast<char>(hex(text[i + 2]) * 16 + hex(text[i + 3]));
-        i += 3;
-    }
-    return true;
+    return host::VisibleText::Unescape(text, out);
 }
 
 std::string Output::Count(size_t count, const std::string& noun) {

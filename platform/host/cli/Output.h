@@ -9,10 +9,10 @@
 
 namespace brelta::cli {
 
-// What the CLI prints. Text output keeps every record on one line, whatever the device root
-// holds: control characters, DEL and the backslash are written as \xNN (the log's form, and
-// the backslash so that the form reads back unambiguously). --json output is one compact
-// JSON object per line, members in a fixed order.
+// What the CLI prints. Text output keeps every record on one line that a terminal shows as it
+// is, whatever the device root holds: what VisibleText hides, and the backslash, are written
+// as \xNN (the log's form, and the backslash so that the form reads back unambiguously).
+// --json output is one compact JSON object per line, members in a fixed order.
 class Output {
 public:
     using Object = nlohmann::ordered_json;

@@ -5,35 +5,27 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <map>
 
 #include "CliError.h"
 #include "FileUtil.h"
-#include "FileEvents.h"
+#include "Follow.h"
 
 namespace brelta::cli {
 
 using host::FileUtil;
+using host::RootWatch;
 using host::SettingsStore;
 using host::SettingType;
 
 namespace {
-// The key's file, or a usage error when the key cannot be one. Control characters are
-// refused too: the store could hold them, but no listing could show such a key on one line.
+// The key's file, or a usage error when the key cannot be one.
 std::string KeyPath(const std::string& key) {
-    for (unsigned char c : key)
-        if (c < 0x20 || c == 0x7f)
-            throw CliError::Usage("'" + Output::Escape(key) +
-                                  "' is not a settings key: keys hold no control characters");
-    std::string path = SettingsStore::KeyPath(key);
-    if (path.empty())
-        throw CliError::Usage("'" + key +
-                              "' is not a settings key (a relative name such as "
-                              "db/menu_widget/language, without '.' components)");
-    return path;
+    std::string problem = SettingsStore::KeyProblem(key);
+    if (!problem.empty()) throw CliError::Usage(problem);
+    return SettingsStore::KeyPath(key);
 }
 
 bool IsDir(const std::string& path) {
@@ -48,41 +40,22 @@ SettingsCommand::Setting Read(const std::string& key) {
     return setting;
 }
 
-// Why a write of `key` failed, in the store's own terms where the file system's would
-// mislead ("File exists" for a key below another key).
-[[noreturn]] void WriteFailed(const std::string& key, int error) {
-    std::string::size_type slash = 0;
-    while ((slash = key.find('/', slash + 1)) != std::string::npos) {
-        std::string parent = key.substr(0, slash);
-        struct stat st;
-        if (lstat(SettingsStore::KeyPath(parent).c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
-            throw CliError::Failure("cannot write " + key + ": " + parent +
-                                    " is a key, so no key can be below it");
-    }
-    if (IsDir(SettingsStore::KeyPath(key)))
-        throw CliError::Failure("cannot write " + key + ": it is a directory of keys");
-    throw CliError::SystemFailure("cannot write " + key, error != 0 ? error : EIO);
-}
-
-void Write(const std::string& key, SettingType type, const std::string& value) {
-    size_t room = SettingsStore::kMaxFileBytes - SettingsStore::Format(type, "").size();
-    if (value.size() > room)
-        throw CliError::Usage("the value of " + key + " is " + std::to_string(value.size()) +
-                              " bytes, over the size limit of a " + SettingsStore::TypeName(type) +
-                              " setting (" + std::to_string(room) + " bytes)");
-    errno = 0;
-    if (!SettingsStore::Write(key, type, value)) WriteFailed(key, errno);
-}
-
-// "an int", "a bool": for messages.
-std::string Article(SettingType type) {
-    return std::string(type == SettingType::Int ? "an " : "a ") + SettingsStore::TypeName(type);
-}
-
 std::string WithoutSlash(std::string dir) {
     while (!dir.empty() && dir.back() == '/') dir.pop_back();
     if (!dir.empty()) KeyPath(dir);
     return dir;
+}
+
+// The keys below `prefix`, each printed by `print`. A part of the store that could not be
+// read is said, and fails the command: a listing is never silently incomplete.
+template <typename Print>
+void ForEachKey(const std::string& prefix, Print print) {
+    std::vector<std::string> problems;
+    for (const std::string& key : SettingsStore::Keys(prefix, &problems)) print(key);
+    for (const std::string& problem : problems) Output::Warn(problem);
+    if (!problems.empty())
+        throw CliError::Failure("incomplete: " + Output::Count(problems.size(), "part") +
+                                " of the store could not be read");
 }
 }  // namespace
 
@@ -124,14 +97,7 @@ int SettingsCommand::Run(const std::vector<std::string>& words) {
 }
 
 std::string SettingsCommand::Display(const Setting& setting) {
-    if (setting.type == SettingType::Bool) return setting.value == "1" ? "true" : "false";
-    double number = 0;
-    if (setting.type == SettingType::Double && SettingsStore::ParseDouble(setting.value, &number)) {
-        char text[64];
-        auto end = std::to_chars(text, text + sizeof text, number).ptr;
-        return std::string(text, end);
-    }
-    return setting.value;
+    return SettingsStore::DisplayValue(setting.type, setting.value);
 }
 
 std::string SettingsCommand::Text(const Setting& setting) {
@@ -171,15 +137,6 @@ Output::Object SettingsCommand::Json(const Setting& setting) {
     return object;
 }
 
-bool SettingsCommand::StoredValue(SettingType type, const std::string& typed, std::string* value) {
-    *value = typed;
-    if (type == SettingType::Bool) {
-        if (typed == "true") *value = "1";
-        if (typed == "false") *value = "0";
-    }
-    return SettingsStore::Valid(type, *value);
-}
-
 int SettingsCommand::Get(const std::vector<std::string>& words) {
     bool helped = false;
     Arguments args = Parse(words, {{"json", 0, false}}, "settings get [--json] KEY", &helped);
@@ -205,17 +162,8 @@ int SettingsCommand::Set(const std::vector<std::string>& words) {
     Arguments args = Parse(words, {}, "settings set KEY TYPE VALUE", &helped);
     if (helped) return 0;
     args.RequireOperands(3, 3);
-    const std::string& key = args.Operands()[0];
-    const std::string& typeName = args.Operands()[1];
-    KeyPath(key);
-    SettingType type;
-    if (!SettingsStore::TypeFromName(typeName, &type))
-        throw CliError::Usage("unknown type '" + typeName + "' (int, bool, double or string)");
-    std::string value;
-    if (!StoredValue(type, args.Operands()[2], &value))
-        throw CliError::Usage("'" + args.Operands()[2] + "' is not " + Article(type) +
-                              (type == SettingType::Bool ? " (true, false, 1 or 0)" : ""));
-    Write(key, type, value);
+    CliError::Require(
+        SettingsStore::Set(args.Operands()[0], args.Operands()[1], args.Operands()[2]));
     return 0;
 }
 
@@ -225,12 +173,7 @@ int SettingsCommand::Unset(const std::vector<std::string>& words) {
     if (helped) return 0;
     args.RequireOperands(1, static_cast<size_t>(-1));
     for (const std::string& key : args.Operands()) KeyPath(key);
-    for (const std::string& key : args.Operands()) {
-        std::string path = KeyPath(key);
-        if (IsDir(path)) throw CliError::Failure(key + " is a directory of keys, not a key");
-        if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR)
-            throw CliError::SystemFailure("cannot remove " + key, errno);
-    }
+    for (const std::string& key : args.Operands()) CliError::Require(SettingsStore::Remove(key));
     return 0;
 }
 
@@ -240,13 +183,14 @@ int SettingsCommand::List(const std::vector<std::string>& words) {
     if (helped) return 0;
     args.RequireOperands(0, 1);
     std::string prefix = args.Operands().empty() ? "" : args.Operands()[0];
-    for (const std::string& key : SettingsStore::Keys(prefix)) {
+    bool json = args.Has("json");
+    ForEachKey(prefix, [json](const std::string& key) {
         Setting setting = Read(key);
-        if (args.Has("json"))
+        if (json)
             Output::PrintJson(Json(setting));
         else
             Output::Print(Text(setting) + "\n");
-    }
+    });
     return 0;
 }
 
@@ -257,15 +201,13 @@ int SettingsCommand::Dump(const std::vector<std::string>& words) {
     args.RequireOperands(0, 1);
     std::string dir = WithoutSlash(args.Operands().empty() ? "" : args.Operands()[0]);
     std::string prefix = dir.empty() ? "" : dir + "/";
-    for (const std::string& key : SettingsStore::Keys(prefix)) {
+    ForEachKey(prefix, [&prefix](const std::string& key) {
         Setting setting = Read(key);
-        if (!setting.valid) {
-            Output::Warn("left out " + Output::Escape(key) + ": not a valid setting");
-            continue;
-        }
+        if (!setting.valid)
+            return Output::Warn("left out " + Output::Escape(key) + ": not a valid setting");
         setting.key = key.substr(prefix.size());
         Output::Print(Text(setting) + "\n");
-    }
+    });
     return 0;
 }
 
@@ -277,12 +219,7 @@ int SettingsCommand::Load(const std::vector<std::string>& words) {
     std::string dir = WithoutSlash(args.Operands().empty() ? "" : args.Operands()[0]);
     // Every line is checked before the first is written: a dump with a bad line changes
     // nothing.
-    struct Entry {
-        std::string key;
-        SettingType type;
-        std::string value;
-    };
-    std::vector<Entry> entries;
+    std::vector<SettingsStore::Entry> entries;
     std::string line;
     for (size_t number = 1; std::getline(std::cin, line); ++number) {
         if (line.empty()) continue;
@@ -294,25 +231,18 @@ int SettingsCommand::Load(const std::vector<std::string>& words) {
         std::string::size_type second = line.find(' ', first + 1);
         std::string typeName = line.substr(
             first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
-        Entry entry;
-        std::string value;
-        if (!Output::Unescape(line.substr(0, first), &entry.key) ||
+        std::string key, value;
+        if (!Output::Unescape(line.substr(0, first), &key) ||
             !Output::Unescape(second == std::string::npos ? "" : line.substr(second + 1), &value))
             throw bad("a malformed \\x escape");
-        if (!dir.empty()) entry.key = dir + "/" + entry.key;
-        try {
-            KeyPath(entry.key);
-        } catch (const CliError& error) {
-            throw bad(error.what());
-        }
-        if (!SettingsStore::TypeFromName(typeName, &entry.type))
-            throw bad("unknown type '" + typeName + "'");
-        if (!StoredValue(entry.type, value, &entry.value))
-            throw bad("'" + Output::Escape(value) + "' is not " + Article(entry.type));
+        if (!dir.empty()) key = dir + "/" + key;
+        SettingsStore::Entry entry;
+        host::Outcome checked = SettingsStore::Check(key, typeName, value, &entry);
+        if (!checked.Done()) throw bad(checked.message);
         entries.push_back(entry);
     }
     if (std::cin.bad()) throw CliError::SystemFailure("standard input", EIO);
-    for (const Entry& entry : entries) Write(entry.key, entry.type, entry.value);
+    CliError::Require(SettingsStore::WriteAll(entries));
     return 0;
 }
 
@@ -323,7 +253,12 @@ int SettingsCommand::Watch(const std::vector<std::string>& words) {
     args.RequireOperands(1, static_cast<size_t>(-1));
     for (const std::string& key : args.Operands()) KeyPath(key);
     bool json = args.Has("json");
-    auto print = [json](const std::string& key, bool deleted) {
+    // Whether each key was there when it was last printed: a directory watched afresh says
+    // a gone key's removal once.
+    std::map<std::string, bool> present;
+    auto print = [json, &present](const std::string& key, bool deleted) {
+        if (deleted && !present[key]) return;
+        present[key] = !deleted;
         Setting setting = Read(key);
         if (json) {
             Output::Object object = Json(setting);
@@ -334,33 +269,45 @@ int SettingsCommand::Watch(const std::vector<std::string>& words) {
         }
         Output::Flush();
     };
-    // The keys by directory: one watch of each directory serves all its keys.
+    // The keys by directory, as the root's watch names the directory of a change.
     std::map<std::string, std::map<std::string, std::string>> byDir;  // dir -> file name -> key
     for (const std::string& key : args.Operands()) {
         std::string path = KeyPath(key);
         byDir[FileUtil::Parent(path)][path.substr(path.rfind('/') + 1)] = key;
+        present[key] = FileUtil::Exists(path);
+        // Made now, so that the key's first write is one change, not its folder's making too.
+        FileUtil::MakeDirs(FileUtil::Parent(path));
     }
-    for (const auto& [dir, keys] : byDir) {
-        FileEvents::Add(
-            dir, [dir = dir, keys = keys, print](const std::string& name, std::uint32_t mask) {
+    Follow follow([&byDir, &print](unsigned areas, const std::vector<RootWatch::Event>& events) {
+        if (!(areas & RootWatch::kSettings)) return;
+        for (const RootWatch::Event& event : events) {
+            // A directory watched afresh (event.dir), or lost events anywhere: each of its
+            // keys as it is now.
+            bool anything = (event.mask & IN_Q_OVERFLOW) != 0;
+            for (const auto& [dir, keys] : byDir) {
+                if (!event.dir.empty() && event.dir != dir) continue;
                 for (const auto& [file, key] : keys) {
-                    if (!name.empty() && name != file) continue;
-                    bool gone = !FileUtil::Exists(dir + "/" + file);
-                    // The same events as the store's own watch counts as one change each: a write
-                    // that closes the file, a move onto it, a link made as it; and a removal.
+                    std::string path = dir + "/" + file;
+                    if (anything) {
+                        print(key, !FileUtil::Exists(path));
+                        continue;
+                    }
+                    if (event.name != file) continue;
+                    // The same events as the store's own watch counts as one change each: a
+                    // write that closes the file, a move onto it, a link made as it; and a
+                    // removal.
                     struct stat st;
-                    bool link = (mask & IN_CREATE) && lstat((dir + "/" + file).c_str(), &st) == 0 &&
+                    bool link = (event.mask & IN_CREATE) && lstat(path.c_str(), &st) == 0 &&
                                 (S_ISLNK(st.st_mode) || st.st_nlink > 1);
-                    if (mask & (IN_DELETE | IN_MOVED_FROM))
+                    if (event.mask & (IN_DELETE | IN_MOVED_FROM))
                         print(key, true);
-                    else if ((mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) || link)
+                    else if ((event.mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) || link)
                         print(key, false);
-                    else if (mask & IN_Q_OVERFLOW)
-                        print(key, gone);
                 }
-            });
-    }
-    FileEvents::Run();
+            }
+        }
+    });
+    follow.Run();
     return 0;
 }
 

@@ -24,15 +24,12 @@ public:
         host::SettingType type = host::SettingType::Int;
         std::string value;  // as stored: bools 0/1, doubles as written
     };
-    // The value as every command prints it: bools as true/false, doubles in their shortest
-    // form that reads back as the same number.
+    // The value as every command prints it (SettingsStore::DisplayValue).
     static std::string Display(const Setting& setting);
     // KEY TYPE VALUE, or KEY (not a valid setting), escaped; a blank in a key as \x20.
     static std::string Text(const Setting& setting);
     // {"key":..., "type":..., "value":...}; type and value null when it is not a setting.
     static Output::Object Json(const Setting& setting);
-    // The value text the store keeps for what a person typed: true/false for bools.
-    static bool StoredValue(host::SettingType type, const std::string& typed, std::string* value);
 
 private:
     int Get(const std::vector<std::string>& words);

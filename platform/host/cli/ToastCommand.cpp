@@ -1,19 +1,18 @@
 #include "ToastCommand.h"
 
 #include <glib.h>
-#include <signal.h>
 #include <sys/inotify.h>
 
 #include <cerrno>
-#include <climits>
 #include <deque>
 
 #include "CliError.h"
 #include "DeviceRoot.h"
-#include "FileEvents.h"
+#include "Follow.h"
 #include "FileUtil.h"
 #include "JsonJournal.h"
 #include "NotificationInput.h"
+#include "NotificationPress.h"
 #include "NotificationScreen.h"
 #include "NotificationView.h"
 #include "Output.h"
@@ -27,12 +26,6 @@ using host::NotificationScreen;
 using Json = host::JsonJournalReader::Json;
 
 namespace {
-// The service lives in the process that posted: once that process has ended, nothing draws
-// its notification, times it out or takes its input.
-bool ProcessLives(long long pid) {
-    return pid > 0 && pid <= INT_MAX && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-}
-
 int ParseNumber(const std::string& word, const char* what) {
     int value = 0;
     if (!host::SettingsStore::ParseInt(word, &value) || value <= 0)
@@ -40,7 +33,6 @@ int ParseNumber(const std::string& word, const char* what) {
     return value;
 }
 
-constexpr int kHiddenByUser = 100;
 // How long a press waits for the posting process to take its input file.
 constexpr guint kTakeWaitMilliseconds = 3000;
 
@@ -139,7 +131,7 @@ int ToastCommand::List(const std::vector<std::string>& words) {
     if (helped) return 0;
     args.RequireOperands(0, 0);
     for (const NotificationScreen::Shown& shown : OnScreen()) {
-        if (!ProcessLives(shown.pid)) continue;
+        if (!host::NotificationPress::PosterRuns(shown.pid)) continue;
         if (args.Has("json")) {
             Json post = shown.post;
             post.erase("op");
@@ -182,9 +174,9 @@ int ToastCommand::Watch(const std::vector<std::string>& words) {
         Output::Flush();
     };
     // Watched before the history is read, so that nothing written in between is missed.
-    std::string path = host::DeviceRoot::Path() + "/" + host::JsonJournal::kNotifications;
-    std::string dir = host::FileUtil::Parent(path);
-    FileEvents::FollowFile(dir, path.substr(dir.size() + 1), drain);
+    Follow follow([&drain](unsigned areas, const auto&) {
+        if (areas & host::RootWatch::kToasts) drain();
+    });
     // The journal so far is history (toast list shows what of it is still on screen): only
     // its last N lines are shown.
     std::deque<Json> history;
@@ -198,7 +190,7 @@ int ToastCommand::Watch(const std::vector<std::string>& words) {
         throw CliError::Failure("cannot read " + reader.ErrorText());
     for (const Json& old : history) show(old);
     Output::Flush();
-    FileEvents::Run();
+    follow.Run();
     return 0;
 }
 
@@ -209,51 +201,40 @@ int ToastCommand::Act(const std::vector<std::string>& words, bool press) {
     args.RequireOperands(press ? 2 : 1, press ? 2 : 1);
     const std::string& idText = args.Operands()[0];
     int id = ParseNumber(idText, "notification id");
-    int event = kHiddenByUser;
-    int button = 0;
+    int event = host::NotificationPress::kHidden;
     if (press) {
-        button = ParseNumber(args.Operands()[1], "button (1 or 2)");
+        int button = ParseNumber(args.Operands()[1], "button (1 or 2)");
         if (!NotificationRecord::ValidButton(button)) throw CliError::Usage("BUTTON is 1 or 2");
         event = button - 1;
     }
-    long long pid = 0;
-    for (const NotificationScreen::Shown& shown : OnScreen()) {
-        if (shown.id != id) continue;
-        if (button != 0 && shown.record->Buttons().count(button) == 0)
-            throw CliError::Failure("notification " + idText + " has no button " +
-                                    std::to_string(button));
-        pid = shown.pid;
-    }
-    if (pid == 0) throw CliError::Failure("notification " + idText + " is not on screen");
-    if (!ProcessLives(pid))
-        throw CliError::Failure("notification " + idText + " belongs to process " +
-                                std::to_string(pid) + ", which has ended");
-
+    std::vector<NotificationScreen::Shown> onScreen = OnScreen();
     std::string path = NotificationInput::Path(id);
     std::string name = path.substr(path.rfind('/') + 1);
-    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     // Watched before it is written, so that its taking cannot be missed.
     bool taken = false;
-    FileEvents::Add(NotificationInput::Dir(), [&](const std::string& file, std::uint32_t mask) {
-        if ((file == name && (mask & (IN_DELETE | IN_MOVED_FROM))) || (mask & IN_Q_OVERFLOW)) {
-            taken = !host::FileUtil::Exists(path);
-            if (taken) g_main_loop_quit(loop);
-        }
+    Follow follow([&](unsigned, const std::vector<host::RootWatch::Event>& events) {
+        for (const host::RootWatch::Event& event : events)
+            if ((event.name == name && (event.mask & (IN_DELETE | IN_MOVED_FROM))) ||
+                (event.mask & IN_Q_OVERFLOW))
+                taken = taken || !host::FileUtil::Exists(path);
+        if (taken) follow.Stop();
     });
-    // Complete when it appears (renamed into place), so that the service takes it at once.
-    errno = 0;
-    if (!host::FileUtil::WriteAtomically(path, std::to_string(event) + "\n"))
-        throw CliError::SystemFailure("cannot write " + path, errno != 0 ? errno : EIO);
-    g_timeout_add(
+    long long pid = 0;
+    CliError::Require(host::NotificationPress::Press(onScreen, id, event, &pid));
+    guint timeout = g_timeout_add(
         kTakeWaitMilliseconds,
-        [](gpointer loop) {
-            g_main_loop_quit(static_cast<GMainLoop*>(loop));
+        [](gpointer follow) {
+            static_cast<Follow*>(follow)->Stop();
             return G_SOURCE_REMOVE;
         },
-        loop);
-    g_main_loop_run(loop);
-    g_main_loop_unref(loop);
-    if (taken) return 0;
+        &follow);
+    follow.Run();
+    if (taken) {
+        // Still pending unless it is what ended the loop (in the same turn as the taking).
+        GSource* source = g_main_context_find_source_by_id(nullptr, timeout);
+        if (source != nullptr) g_source_destroy(source);
+        return 0;
+    }
     throw CliError::Failure("process " + std::to_string(pid) + " has not taken " + path +
                             " yet (is its main loop running?); the file stays for it");
 }

@@ -9,9 +9,6 @@ namespace brelta::cli {
 // read and written with the USB stand-in's own format code.
 class UsbCommand : public CommandGroup {
 public:
-    // The product name of a device attached without one.
-    static constexpr const char* kDefaultProduct = "USB Storage";
-
     const char* Name() const override { return "usb"; }
     const char* Usage() const override;
     const char* Details() const override;

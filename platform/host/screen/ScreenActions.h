@@ -6,10 +6,10 @@
 
 namespace brelta::screen {
 
-// What a person does on the page, done through the platform's own writers: the
-// notification input (a toast's button), the settings store, the USB devices file and the
-// fault scripts. Each takes the request's JSON object and answers with an HTTP status and a
-// message for the page.
+// What a person does on the page, done by the device root's model as the workbench does
+// it (the same checks, the same messages): a toast's button (NotificationPress), the
+// settings store, the USB devices and the fault scripts. Each takes the request's JSON
+// object and answers with an HTTP status and a message for the page.
 class ScreenActions {
 public:
     struct Result {
@@ -18,9 +18,8 @@ public:
         std::string message;
     };
     // {"id": N, "event": E}: E is 0 or 1 (a button) or 100 (hidden by the user), for one of
-    // the toasts on screen now (as ScreenState last saw them).
-    static Result Toast(const nlohmann::ordered_json& request,
-                        const nlohmann::ordered_json& toasts);
+    // the toasts on screen now.
+    static Result Toast(const nlohmann::ordered_json& request);
     // {"key": K, "type": "int"|"bool"|"double"|"string", "value": V}
     static Result Setting(const nlohmann::ordered_json& request);
     // {"attach": PATH, "product": P} or {"detach": PATH}

@@ -122,8 +122,8 @@ bool ScreenServer::Start(std::string* error) {
     m_State = std::make_unique<ScreenState>(
         [this](const ScreenState::Event& e) { Broadcast(e); },
         [this](const host::LogRecord& record) { m_Runs->Observe(record); });
-    m_Watch = std::make_unique<RootWatch>(host::DeviceRoot::Path(),
-                                          [this](unsigned areas) { m_State->Refresh(areas); });
+    m_Watch = std::make_unique<RootWatch>(
+        host::DeviceRoot::Path(), [this](unsigned areas, const auto&) { m_State->Refresh(areas); });
     if (!m_Watch->Start()) {
         *error = "cannot watch " + host::DeviceRoot::Path() + ": " + std::strerror(errno);
         return false;
@@ -338,7 +338,7 @@ void ScreenServer::Act(SoupServerMessage* msg, const std::string& path) {
             result.status = SOUP_STATUS_INTERNAL_SERVER_ERROR;
         }
     } else if (path == "/api/toast") {
-        result = ScreenActions::Toast(request, m_State->ShownToasts());
+        result = ScreenActions::Toast(request);
     } else if (path == "/api/setting") {
         result = ScreenActions::Setting(request);
     } else if (path == "/api/usb") {

@@ -28,6 +28,7 @@ constexpr int kMainBuffer = 0;
 constexpr int kSystemBuffer = 2;
 constexpr size_t kStampLength = host::LogRecord::kStampLength;
 constexpr size_t kMaxExitWatches = 64;
+constexpr size_t kBacklog = 256 * 1024;
 constexpr const char* kAlertApp = "org.tizen.alert-syspopup";
 
 std::string RootPath(const char* relative) {
@@ -66,10 +67,14 @@ const json* Extra(const json& launch, const char* key) {
 ScreenState::ScreenState(Broadcast broadcast, Records records)
     : m_Broadcast(std::move(broadcast)),
       m_Records(std::move(records)),
-      m_Posts(RootPath(host::JsonJournal::kNotifications)),
-      m_LaunchTail(RootPath(host::JsonJournal::kLaunches)),
-      m_MainLog(host::LogWriter::BufferPath(kMainBuffer)),
-      m_SystemLog(host::LogWriter::BufferPath(kSystemBuffer)) {
+      m_Posts(RootPath(host::JsonJournal::kNotifications), true, host::LineStream::kMaxLineBytes,
+              kBacklog),
+      m_LaunchTail(RootPath(host::JsonJournal::kLaunches), true, host::LineStream::kMaxLineBytes,
+                   kBacklog),
+      m_MainLog(host::LogWriter::BufferPath(kMainBuffer), true, host::LineStream::kMaxLineBytes,
+                kBacklog),
+      m_SystemLog(host::LogWriter::BufferPath(kSystemBuffer), true, host::LineStream::kMaxLineBytes,
+                  kBacklog) {
     ReadPosts();
     ReadLaunches(true);
     bool restarted = false;
@@ -100,7 +105,7 @@ void ScreenState::AddAge(json* value, gint64 at, gint64 now) {
 
 void ScreenState::ReadPosts() {
     gint64 now = g_get_monotonic_time();
-    for (const std::string& line : m_Posts.Read().lines) {
+    for (const std::string& line : m_Posts.ReadAvailable().lines) {
         json entry = ParseLine(line);
         if (entry.is_null() || entry.value("op", json()) != "post") continue;
         json id = entry.value("id", json());
@@ -165,7 +170,7 @@ gboolean ScreenState::OnProcessExit(gint fd, GIOCondition, gpointer self) {
 }
 
 void ScreenState::ReadLaunches(bool startup) {
-    LineTail::Lines read = m_LaunchTail.Read();
+    host::LineStream::Batch read = m_LaunchTail.ReadAvailable();
     if (read.restarted) {
         m_Launches.clear();
         m_LaunchBytes = 0;
@@ -268,7 +273,7 @@ json ScreenState::Faults() {
 }
 
 std::string ScreenState::ReadLog(bool* restarted) {
-    LineTail::Lines main = m_MainLog.Read(), system = m_SystemLog.Read();
+    host::LineStream::Batch main = m_MainLog.ReadAvailable(), system = m_SystemLog.ReadAvailable();
     *restarted = main.restarted || system.restarted;
     if (*restarted) {
         m_LogRecords.clear();

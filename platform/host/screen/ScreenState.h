@@ -11,11 +11,13 @@
 #include <utility>
 #include <vector>
 
-#include "LineTail.h"
+#include "LineStream.h"
 #include "LogRecord.h"
 #include "RootWatch.h"
 
 namespace brelta::screen {
+
+using host::RootWatch;
 
 // What the page shows of the device root, read with the platform's own readers and kept up
 // to date from the root's file-change notifications. Each part of it is one named event for
@@ -85,10 +87,10 @@ private:
 
     Broadcast m_Broadcast;
     Records m_Records;
-    LineTail m_Posts;
-    LineTail m_LaunchTail;
-    LineTail m_MainLog;
-    LineTail m_SystemLog;
+    host::LineStream m_Posts;
+    host::LineStream m_LaunchTail;
+    host::LineStream m_MainLog;
+    host::LineStream m_SystemLog;
     std::map<int, gint64> m_PostedAt;
     nlohmann::ordered_json m_Toasts = nlohmann::ordered_json::array();
     std::deque<Arrived> m_Launches;

@@ -4,7 +4,7 @@
 
 #include "HandleRegistry.h"
 #include "JsonJournal.h"
-#include "LogWriter.h"
+#include "VisibleText.h"
 #include "Markup.h"
 
 namespace brelta::host {
@@ -81,19 +81,19 @@ bool AppControl::Record(const app_control_s& request, int result) {
 
 std::string AppControl::Describe(const app_control_s& request, int result, bool colour) {
     std::string text = "[launch] ";
-    text += request.hasAppId ? LogWriter::Escape(request.appId) : "(no application id)";
-    if (request.hasOperation) text += " (" + LogWriter::Escape(request.operation) + ")";
+    text += request.hasAppId ? VisibleText::Escape(request.appId) : "(no application id)";
+    if (request.hasOperation) text += " (" + VisibleText::Escape(request.operation) + ")";
     if (result != APP_CONTROL_ERROR_NONE) text += " refused: " + std::to_string(result);
     text += "\n";
     for (const auto& entry : request.extra) {
         text += "    ";
         if (entry.first == kSettingsPageKey)
-            text += "settings page " + LogWriter::Escape(entry.second);
+            text += "settings page " + VisibleText::Escape(entry.second);
         else if (entry.first == "text")
             text += colour ? Markup::ToAnsi(entry.second)
-                           : LogWriter::Escape(Markup::Strip(entry.second));
+                           : VisibleText::Escape(Markup::Strip(entry.second));
         else
-            text += LogWriter::Escape(entry.first) + " = " + LogWriter::Escape(entry.second);
+            text += VisibleText::Escape(entry.first) + " = " + VisibleText::Escape(entry.second);
         text += "\n";
     }
     return text;

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include "LogWriter.h"
+#include "VisibleText.h"
 
 namespace brelta::host {
 
@@ -253,7 +253,7 @@ void DesktopNotifications::Listen(Listener* listener) {
 }
 
 void DesktopNotifications::Warn(const char* service, const std::string& reason) {
-    std::string line = std::string("brelta: ") + service + ": " + LogWriter::Escape(reason) + "\n";
+    std::string line = std::string("brelta: ") + service + ": " + VisibleText::Escape(reason) + "\n";
     std::fputs(line.c_str(), stderr);
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -13,6 +14,8 @@
 
 #include "DeviceRoot.h"
 #include "FileUtil.h"
+#include "ScriptableFunctions.h"
+#include "VisibleText.h"
 
 namespace brelta::host {
 
@@ -126,6 +129,40 @@ std::vector<std::string> Faults::Scripted() {
     closedir(dir);
     std::sort(functions.begin(), functions.end());
     return functions;
+}
+
+bool Faults::Scriptable(const std::string& function) {
+    for (const char* known : kScriptableFunctions)
+        if (function == known) return true;
+    return false;
+}
+
+Outcome Faults::Set(const std::string& function, const std::vector<int>& values) {
+    if (!Scriptable(function)) {
+        std::string names, row;
+        for (const char* known : kScriptableFunctions) {
+            if (row.size() + std::strlen(known) > 76) names += "\n " + row, row.clear();
+            row += std::string(" ") + known;
+        }
+        return Outcome::Invalid("'" + VisibleText::Escape(function) +
+                                "' takes no fault script; these do:" + names + "\n " + row);
+    }
+    if (values.empty()) return Outcome::Invalid("a script is a list of one or more int results");
+    errno = 0;
+    if (!Write(function, values)) return Outcome::Failed("cannot write " + Path(function), errno);
+    return {};
+}
+
+Outcome Faults::Clear(const std::string& function) {
+    std::vector<std::string> functions = Scripted();
+    if (!function.empty()) {
+        if (!ValidName(function) || !FileUtil::Exists(Path(function)))
+            return Outcome::Refused("no script for " + VisibleText::Escape(function));
+        functions = {function};
+    }
+    for (const std::string& each : functions)
+        if (!Remove(each)) return Outcome::Failed("cannot remove " + Path(each), errno);
+    return {};
 }
 
 }  // namespace brelta::host

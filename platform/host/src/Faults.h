@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Outcome.h"
+
 namespace brelta::host {
 
 // Scripted results of platform functions: $ROOT/faults/<function> holds whitespace-separated
@@ -33,6 +35,13 @@ public:
     static bool Remove(const std::string& function);
     // The functions that have a script file, sorted.
     static std::vector<std::string> Scripted();
+
+    // What a person changes, the workbench and the screen alike. Only a function with a
+    // fault hook (kScriptableFunctions) takes a script: no process would read any other.
+    static bool Scriptable(const std::string& function);
+    static Outcome Set(const std::string& function, const std::vector<int>& values);
+    // Removes the script of `function`, or every script when it is empty.
+    static Outcome Clear(const std::string& function);
 };
 
 }  // namespace brelta::host

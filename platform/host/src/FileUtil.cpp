@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -23,16 +22,6 @@ namespace {
 bool IsDir(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-int RemoveEntry(const char* path, const struct stat* st, int type, struct FTW*) {
-    (void)st;
-    // A failure is not fatal here: the final check tells whether anything is left.
-    if (type == FTW_DP)
-        rmdir(path);
-    else
-        unlink(path);
-    return 0;
 }
 
 ssize_t WriteOnce(int fd, const std::string& data) {
@@ -182,11 +171,12 @@ int FileUtil::SweepTemporariesIn(const std::string& dir) {
     });
 }
 
-bool FileUtil::WriteAtomically(const std::string& path, const std::string& content) {
+bool FileUtil::WriteAtomically(const std::string& path, const std::string& content,
+                               Temporaries temporaries) {
     std::string dir = Parent(path);
     if (!dir.empty() && !MakeDirs(dir)) return false;
     std::string base = path.substr(dir.empty() ? 0 : dir.size() + 1);
-    SweepTemporaries(path);
+    if (temporaries == Temporaries::kSweep) SweepTemporaries(path);
     std::string temp = (dir.empty() ? "" : dir + "/") + TemporaryStem(base) + "XXXXXX";
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
@@ -258,9 +248,84 @@ bool FileUtil::Exists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+namespace {
+// A folder being emptied: its name in its parent, the entries still to remove, and the
+// identity of its parent, checked when the walk climbs back by "..".
+struct Level {
+    std::string name;
+    std::vector<std::string> pending;
+    dev_t parentDevice;
+    ino_t parentInode;
+};
+
+std::vector<std::string> Entries(int fd) {
+    std::vector<std::string> names;
+    int copy = dup(fd);
+    DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (dir == nullptr) {
+        if (copy >= 0) close(copy);
+        return names;
+    }
+    while (struct dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+int OpenFolder(int at, const std::string& name) {
+    return openat(at, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+}
+}  // namespace
+
 bool FileUtil::RemoveTree(const std::string& path) {
-    if (!Exists(path)) return true;
-    nftw(path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode)) return unlink(path.c_str()) == 0 || errno == ENOENT;
+    // One descriptor at a time, whatever the depth: a deep tree must not take every
+    // descriptor the process may have, and no path is ever longer than one name.
+    int fd = OpenFolder(AT_FDCWD, path);
+    if (fd < 0) return rmdir(path.c_str()) == 0;
+    std::vector<Level> stack{{"", Entries(fd), 0, 0}};
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (!level.pending.empty()) {
+            std::string name = std::move(level.pending.back());
+            level.pending.pop_back();
+            if (unlinkat(fd, name.c_str(), 0) == 0 || (errno != EISDIR && errno != EPERM)) continue;
+            int child = OpenFolder(fd, name);
+            // A folder that cannot be read is removed when it is empty, as rm -rf does.
+            if (child < 0) {
+                unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+                continue;
+            }
+            struct stat here;
+            if (fstat(fd, &here) != 0) {
+                close(child);
+                break;
+            }
+            close(fd);
+            fd = child;
+            stack.push_back(Level{name, Entries(fd), here.st_dev, here.st_ino});
+            continue;
+        }
+        if (stack.size() == 1) break;
+        // Back up to the parent, which must still be the folder the walk came from.
+        int parent = OpenFolder(fd, "..");
+        struct stat there;
+        if (parent < 0 || fstat(parent, &there) != 0 || there.st_dev != level.parentDevice ||
+            there.st_ino != level.parentInode) {
+            if (parent >= 0) close(parent);
+            break;
+        }
+        close(fd);
+        fd = parent;
+        unlinkat(fd, level.name.c_str(), AT_REMOVEDIR);
+        stack.pop_back();
+    }
+    close(fd);
+    rmdir(path.c_str());
     return !Exists(path);
 }
 

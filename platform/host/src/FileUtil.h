@@ -28,8 +28,11 @@ public:
     static bool AppendLine(const std::string& path, const std::string& line);
     // Replaces the file by rename(2) of a complete temporary file beside it, named "." + the
     // file's name (cut to fit the name limit) + "." + six letters or digits, after removing
-    // the stale temporary files that writes of it killed half-way left behind.
-    static bool WriteAtomically(const std::string& path, const std::string& content);
+    // the stale temporary files that writes of it killed half-way left behind (unless the
+    // caller has swept the whole folder already: kSwept).
+    enum class Temporaries { kSweep, kSwept };
+    static bool WriteAtomically(const std::string& path, const std::string& content,
+                                Temporaries temporaries = Temporaries::kSweep);
     // A temporary file this much older than now belongs to a write that died: a live one
     // renames it within microseconds.
     static constexpr int kStaleSeconds = 10;
@@ -42,10 +45,13 @@ public:
     // Reads the file's first `bytes` bytes (fewer when it is shorter).
     static bool ReadHead(const std::string& path, std::string* content, size_t bytes);
     static bool Exists(const std::string& path);
-    // flock(LOCK_EX) on the descriptor, tried again (every 1 ms, then less often up to every
-    // 50 ms) until it is had or `milliseconds` have passed: false when it was not had.
+    // Takes an exclusive flock(2) on the open file within `milliseconds`. A holder keeps such
+    // a lock for a read and a write only, so a longer wait means one that stopped (or a
+    // script that took it): the caller then fails rather than wait for ever.
     static bool LockWithin(int fd, int milliseconds);
-    // rm -r without following symbolic links; true when nothing of the path is left.
+    // rm -r without following symbolic links; true when nothing of the path is left. It
+    // empties what rm -rf empties: a tree of any depth (it walks relative to one open folder
+    // at a time, never by a path longer than a name), and an empty folder it may not read.
     static bool RemoveTree(const std::string& path);
     // Parent directory of a path ("" for a bare name).
     static std::string Parent(const std::string& path);

@@ -13,8 +13,8 @@ namespace {
 constexpr size_t kChunkBytes = 64 * 1024;
 }  // namespace
 
-LineStream::LineStream(std::string path, bool follow, size_t maxLine)
-    : m_Path(std::move(path)), m_Follow(follow), m_MaxLine(maxLine) {}
+LineStream::LineStream(std::string path, bool follow, size_t maxLine, size_t backlog)
+    : m_Path(std::move(path)), m_Follow(follow), m_MaxLine(maxLine), m_Backlog(backlog) {}
 
 LineStream::~LineStream() {
     Close();
@@ -24,6 +24,9 @@ LineStream::LineStream(LineStream&& other) noexcept
     : m_Path(std::move(other.m_Path)),
       m_Follow(other.m_Follow),
       m_MaxLine(other.m_MaxLine),
+      m_Backlog(other.m_Backlog),
+      m_Restarts(other.m_Restarts),
+      m_Partial(other.m_Partial),
       m_Fd(other.m_Fd),
       m_Device(other.m_Device),
       m_Inode(other.m_Inode),
@@ -43,6 +46,16 @@ void LineStream::Close() {
     m_Buffer.clear();
     m_Start = 0;
     m_Skipping = false;
+    m_Partial = false;
+}
+
+void LineStream::SkipAhead(off_t size) {
+    if (m_Backlog == 0 || size - m_Offset <= static_cast<off_t>(m_Backlog)) return;
+    m_Offset = size - static_cast<off_t>(m_Backlog);
+    m_Buffer.clear();
+    m_Start = 0;
+    m_Skipping = false;
+    m_Partial = true;
 }
 
 bool LineStream::OpenFile() {
@@ -61,6 +74,7 @@ bool LineStream::OpenFile() {
     }
     m_Device = st.st_dev;
     m_Inode = st.st_ino;
+    if (m_Follow) SkipAhead(st.st_size);
     return true;
 }
 
@@ -95,7 +109,8 @@ LineStream::Result LineStream::Next(std::string* line) {
     for (;;) {
         size_t newline = m_Buffer.find('\n', m_Start);
         if (newline != std::string::npos) {
-            bool skipped = m_Skipping;
+            bool skipped = m_Skipping || m_Partial;
+            m_Partial = false;
             if (!skipped) line->assign(m_Buffer, m_Start, newline - m_Start);
             m_Start = newline + 1;
             m_Skipping = false;
@@ -113,6 +128,7 @@ LineStream::Result LineStream::Next(std::string* line) {
         if (!m_Error.empty()) return Result::Error;
         if (m_Follow) {
             if (Replaced()) {
+                ++m_Restarts;
                 Close();
                 if (!OpenFile()) return m_Error.empty() ? Result::End : Result::Error;
                 continue;
@@ -126,6 +142,22 @@ LineStream::Result LineStream::Next(std::string* line) {
         }
         return Result::End;
     }
+}
+
+LineStream::Batch LineStream::ReadAvailable() {
+    Batch batch;
+    size_t restarts = m_Restarts;
+    struct stat st;
+    // Too far behind to catch up line by line: taken up again near the end.
+    if (m_Follow && m_Backlog > 0 && m_Fd >= 0 && fstat(m_Fd, &st) == 0 &&
+        st.st_size - m_Offset > 4 * static_cast<off_t>(m_Backlog)) {
+        SkipAhead(st.st_size);
+        ++m_Restarts;
+    }
+    std::string line;
+    while (Next(&line) == Result::Line) batch.lines.push_back(std::move(line));
+    batch.restarted = m_Restarts != restarts;
+    return batch;
 }
 
 }  // namespace brelta::host

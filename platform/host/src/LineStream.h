@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace brelta::host {
 
@@ -14,13 +15,19 @@ namespace brelta::host {
 //
 // Read once (the default), the file ends where it ends: a last line without its newline
 // counts as a line. Followed, such a line waits for its newline, and a file that was
-// replaced or shrank (a reset of the device root) is read again from its top.
+// replaced, shrank or went (a reset of the device root) is read again from its top. This is
+// the one line follower of the project: the workbench's followers and the screen use it.
 class LineStream {
 public:
     enum class Result { Line, End, Error };
     static constexpr size_t kMaxLineBytes = 1024 * 1024;
 
-    explicit LineStream(std::string path, bool follow = false, size_t maxLine = kMaxLineBytes);
+    // `backlog` > 0 (followed only): a file, when it is opened, is taken up at most this many
+    // bytes before its end, at the next line's start, and a follower that falls further
+    // behind than four times as much skips ahead the same way: a 3 GiB log need not be read
+    // whole to show its last records.
+    explicit LineStream(std::string path, bool follow = false, size_t maxLine = kMaxLineBytes,
+                        size_t backlog = 0);
     ~LineStream();
     LineStream(LineStream&& other) noexcept;
     LineStream(const LineStream&) = delete;
@@ -35,6 +42,17 @@ public:
     const std::string& ErrorText() const { return m_Error; }
     // Lines skipped for being longer than the limit, so far.
     size_t TooLong() const { return m_TooLong; }
+    // Followed: how often the file was taken up afresh (replaced, shrunk, gone, or skipped
+    // ahead): a reader that keeps what it read starts over when this changes.
+    size_t Restarts() const { return m_Restarts; }
+
+    // Every line there is now, and whether the file was taken up afresh meanwhile; a file
+    // that cannot be read gives what came before the failure.
+    struct Batch {
+        std::vector<std::string> lines;
+        bool restarted = false;
+    };
+    Batch ReadAvailable();
 
 private:
     bool OpenFile();
@@ -44,9 +62,17 @@ private:
     // Reads the next chunk into the buffer; false at the end or on an error.
     bool Fill();
 
+    // Followed with a backlog: moves to the start of a line at most the backlog before the
+    // end.
+    void SkipAhead(off_t size);
+
     std::string m_Path;
     bool m_Follow;
     size_t m_MaxLine;
+    size_t m_Backlog;
+    size_t m_Restarts = 0;
+    // Taken up in the middle of a line: what comes before the next newline is no line.
+    bool m_Partial = false;
     int m_Fd = -1;
     dev_t m_Device = 0;
     ino_t m_Inode = 0;

@@ -76,7 +76,18 @@ bool LogRecord::Parse(const std::string& line, LogRecord* record) {
 }
 
 bool LogRecord::IsStampPrefix(const std::string& text) {
-    return Fits(text, text.size());
+    if (!Fits(text, text.size())) return false;
+    // A date and a time of day, not only digits where they go: 2026-13-45 is no day.
+    auto field = [&text](size_t at, int low, int high) {
+        return text.size() < at + 2 || (Number(text, at, 2) >= low && Number(text, at, 2) <= high);
+    };
+    if (text.size() < 7) return true;  // a year, or less
+    int year = Number(text, 0, 4), month = Number(text, 5, 2);
+    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    int days = month >= 1 && month <= 12 ? kDays[month - 1] - (month == 2 && !leap ? 1 : 0) : 0;
+    return field(5, 1, 12) && field(8, 1, days) && field(11, 0, 23) && field(14, 0, 59) &&
+           field(17, 0, 59);
 }
 
 long long LogRecord::Milliseconds() const {

@@ -34,7 +34,7 @@ struct LogRecord {
     // read from a line: one on its way to the journal, or back from it).
     void SetMessage(const std::string& whole);
     // A time stamp of the records' form, or its leading part (2026-12-05, 2026-12-05T13:46,
-    // ... down to the milliseconds, without the Z): every character where the form has one.
+    // ... down to the milliseconds, without the Z), that names a real day and time of day.
     static bool IsStampPrefix(const std::string& text);
     static constexpr size_t kStampLength = 24;  // 2026-12-05T13:46:45.123Z
 };

@@ -9,24 +9,9 @@
 #include "DeviceRoot.h"
 #include "FileUtil.h"
 #include "TerminalView.h"
+#include "VisibleText.h"
 
 namespace brelta::host {
-
-std::string LogWriter::Escape(const std::string& text) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c < 0x20 || c == 0x7f) {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 0xf];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
 
 char LogWriter::PriorityLetter(int priority) {
     switch (priority) {
@@ -87,7 +72,7 @@ std::string LogWriter::Record(const std::string& time, long pid, int priority,
                               const std::string& tag, const std::string& message) {
     std::string record = time + " " + std::to_string(pid) + " ";
     record += PriorityLetter(priority);
-    record += "/" + Escape(tag) + ": " + Escape(message);
+    record += "/" + VisibleText::Escape(tag) + ": " + VisibleText::Escape(message);
     return record;
 }
 

@@ -10,11 +10,10 @@ class LogWriter {
 public:
     // Writes one record (and shows it on a terminal); false when it could not be written.
     static bool Write(int buffer, int priority, const std::string& tag, const std::string& message);
-    // "<time> <pid> <P>/<TAG>: <message>" with control characters of tag and message as \xNN.
+    // "<time> <pid> <P>/<TAG>: <message>", tag and message escaped (VisibleText::Escape), so
+    // that a record is one line that a terminal shows as it is.
     static std::string Record(const std::string& time, long pid, int priority,
                               const std::string& tag, const std::string& message);
-    // Control characters (and DEL) as \xNN, lower-case hex; all other bytes as they are.
-    static std::string Escape(const std::string& text);
     static char PriorityLetter(int priority);
     static std::string BufferName(int buffer);
     // $ROOT/log/<buffer name>, the file of a buffer.

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "LogWriter.h"
+#include "VisibleText.h"
 
 namespace brelta::host {
 
@@ -85,7 +85,7 @@ bool Markup::Colour(const std::string& markup, int* red, int* green, int* blue) 
 }
 
 std::string Markup::ToAnsi(const std::string& markup) {
-    std::string text = LogWriter::Escape(Strip(markup));
+    std::string text = VisibleText::Escape(Strip(markup));
     int red = 0, green = 0, blue = 0;
     if (!Colour(markup, &red, &green, &blue)) return text;
     char start[32];

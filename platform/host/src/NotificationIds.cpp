@@ -2,14 +2,10 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <string>
-
-#include <glib.h>
 
 #include "DeviceRoot.h"
 #include "FileUtil.h"
@@ -43,8 +39,6 @@ int NotificationIds::Next() {
     std::string path = DeviceRoot::Dir("notifications") + "/last_id";
     int fd = FileUtil::OpenRegular(path, O_RDWR | O_CREAT);
     if (fd < 0) return 0;
-    // Others hold the lock for a read and a write only, so a longer wait means a holder that
-    // stopped (or a script that took it): the post then fails rather than wait for ever.
     int id = FileUtil::LockWithin(fd, kLockWaitMs) ? Advance(fd) : 0;
     // Closing the descriptor releases the lock.
     close(fd);

@@ -3,13 +3,20 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <set>
 
 #include "DeviceRoot.h"
 #include "FileUtil.h"
+#include "VisibleText.h"
 
 namespace brelta::host {
 
@@ -102,7 +109,7 @@ std::string SettingsStore::Root() {
 
 std::string SettingsStore::KeyPath(const std::string& key) {
     if (key.empty() || key.front() == '/' || key.back() == '/') return "";
-    if (key.find('\0') != std::string::npos) return "";
+    if (VisibleText::HasHidden(key)) return "";
     std::string::size_type start = 0;
     while (start <= key.size()) {
         std::string::size_type slash = key.find('/', start);
@@ -115,6 +122,18 @@ std::string SettingsStore::KeyPath(const std::string& key) {
         start = slash + 1;
     }
     return Root() + "/" + key;
+}
+
+std::string SettingsStore::KeyProblem(const std::string& key) {
+    // A key a listing could not show on one line as it is: no dump could be loaded back.
+    if (VisibleText::HasHidden(key))
+        return "'" + VisibleText::Escape(key) +
+               "' is not a settings key: keys hold no control characters";
+    if (KeyPath(key).empty())
+        return "'" + key +
+               "' is not a settings key (a relative name such as db/menu_widget/language, "
+               "without '.' components)";
+    return "";
 }
 
 bool SettingsStore::ReadAny(const std::string& key, SettingType* type, std::string* value) {
@@ -135,32 +154,59 @@ bool SettingsStore::Read(const std::string& key, SettingType type, std::string* 
 
 namespace {
 void CollectKeys(const std::string& dir, const std::string& key_dir, const std::string& prefix,
-                 std::vector<std::string>* keys) {
+                 std::vector<std::string>* keys, std::vector<std::string>* problems) {
+    // A key as a message shows it: a path of thousands of bytes would say nothing more.
+    auto shown = [](const std::string& key) {
+        std::string text = VisibleText::Escape(key);
+        return "settings/" + (text.size() > 40 ? text.substr(0, 40) + "..." : text);
+    };
     DIR* d = opendir(dir.c_str());
-    if (d == nullptr) return;
+    if (d == nullptr) {
+        // A folder gone since its parent was read was removed meanwhile: nothing is missed.
+        if (errno != ENOENT)
+            problems->push_back("cannot read " + shown(key_dir) + ": " + std::strerror(errno));
+        return;
+    }
     while (struct dirent* entry = readdir(d)) {
         std::string name = entry->d_name;
         if (name.empty() || name.front() == '.') continue;
         std::string path = dir + "/" + name;
         std::string key = key_dir.empty() ? name : key_dir + "/" + name;
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0) continue;
         // Only descend where the prefix can still match, so that a narrow prefix stays cheap.
         bool could_match = key.compare(0, prefix.size(), prefix, 0, key.size()) == 0;
-        if (S_ISDIR(st.st_mode) && could_match)
-            CollectKeys(path, key, prefix, keys);
-        else if (S_ISREG(st.st_mode) && key.compare(0, prefix.size(), prefix) == 0)
+        if (!could_match) continue;
+        if (path.size() >= PATH_MAX) {
+            problems->push_back("cannot read " + shown(key) + ": deeper than the longest path (" +
+                                std::to_string(PATH_MAX) + " bytes)");
+            continue;
+        }
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                problems->push_back("cannot read " + shown(key) + ": " + std::strerror(errno));
+        } else if (S_ISDIR(st.st_mode)) {
+            CollectKeys(path, key, prefix, keys, problems);
+        } else if (S_ISREG(st.st_mode) && key.compare(0, prefix.size(), prefix) == 0) {
             keys->push_back(key);
+        }
     }
     closedir(d);
 }
 }  // namespace
 
-std::vector<std::string> SettingsStore::Keys(const std::string& prefix) {
+std::vector<std::string> SettingsStore::Keys(const std::string& prefix,
+                                             std::vector<std::string>* problems) {
     std::vector<std::string> keys;
-    CollectKeys(Root(), "", prefix, &keys);
+    size_t before = problems->size();
+    CollectKeys(Root(), "", prefix, &keys, problems);
     std::sort(keys.begin(), keys.end());
+    std::sort(problems->begin() + static_cast<long>(before), problems->end());
     return keys;
+}
+
+std::vector<std::string> SettingsStore::Keys(const std::string& prefix) {
+    std::vector<std::string> problems;
+    return Keys(prefix, &problems);
 }
 
 namespace {
@@ -192,6 +238,101 @@ bool SettingsStore::Write(const std::string& key, SettingType type, const std::s
     std::string content = Format(type, value);
     if (content.size() > kMaxFileBytes) return false;
     return FileUtil::WriteAtomically(path, content);
+}
+
+namespace {
+// "an int", "a bool": for messages.
+std::string Article(SettingType type) {
+    return std::string(type == SettingType::Int ? "an " : "a ") + SettingsStore::TypeName(type);
+}
+
+bool IsDir(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Why a write of `key` failed (errno `error`).
+Outcome WriteFailed(const std::string& key, int error) {
+    std::string::size_type slash = 0;
+    while ((slash = key.find('/', slash + 1)) != std::string::npos) {
+        std::string parent = key.substr(0, slash);
+        struct stat st;
+        if (lstat(SettingsStore::KeyPath(parent).c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+            return Outcome::Refused("cannot write " + key + ": " + parent +
+                                    " is a key, so no key can be below it");
+    }
+    if (IsDir(SettingsStore::KeyPath(key)))
+        return Outcome::Refused("cannot write " + key + ": it is a directory of keys");
+    return Outcome::Failed("cannot write " + key, error);
+}
+}  // namespace
+
+Outcome SettingsStore::Check(const std::string& key, const std::string& typeName,
+                             const std::string& typed, Entry* entry) {
+    std::string problem = KeyProblem(key);
+    if (!problem.empty()) return Outcome::Invalid(problem);
+    if (!TypeFromName(typeName, &entry->type))
+        return Outcome::Invalid("unknown type '" + VisibleText::Escape(typeName) +
+                                "' (int, bool, double or string)");
+    entry->key = key;
+    entry->value = typed;
+    if (entry->type == SettingType::Bool && (typed == "true" || typed == "false"))
+        entry->value = typed == "true" ? "1" : "0";
+    if (!Valid(entry->type, entry->value))
+        return Outcome::Invalid("'" + VisibleText::Escape(typed) + "' is not " +
+                                Article(entry->type) +
+                                (entry->type == SettingType::Bool ? " (true, false, 1 or 0)" : ""));
+    size_t room = kMaxFileBytes - Format(entry->type, "").size();
+    if (entry->value.size() > room)
+        return Outcome::Invalid("the value of " + key + " is " +
+                                std::to_string(entry->value.size()) +
+                                " bytes, over the size limit of a " + TypeName(entry->type) +
+                                " setting (" + std::to_string(room) + " bytes)");
+    return {};
+}
+
+Outcome SettingsStore::Set(const std::string& key, const std::string& typeName,
+                           const std::string& typed) {
+    Entry entry;
+    Outcome checked = Check(key, typeName, typed, &entry);
+    return checked.Done() ? WriteAll({entry}) : checked;
+}
+
+Outcome SettingsStore::WriteAll(const std::vector<Entry>& entries) {
+    std::set<std::string> swept;
+    for (const Entry& entry : entries) {
+        std::string path = KeyPath(entry.key);
+        if (path.empty() || !Valid(entry.type, entry.value))
+            return Outcome::Invalid("not a setting: " + VisibleText::Escape(entry.key));
+        std::string dir = FileUtil::Parent(path);
+        if (swept.insert(dir).second) FileUtil::SweepTemporariesIn(dir);
+        errno = 0;
+        if (!FileUtil::WriteAtomically(path, Format(entry.type, entry.value),
+                                       FileUtil::Temporaries::kSwept))
+            return WriteFailed(entry.key, errno);
+    }
+    return {};
+}
+
+Outcome SettingsStore::Remove(const std::string& key) {
+    std::string problem = KeyProblem(key);
+    if (!problem.empty()) return Outcome::Invalid(problem);
+    std::string path = KeyPath(key);
+    if (IsDir(path)) return Outcome::Refused(key + " is a directory of keys, not a key");
+    if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR)
+        return Outcome::Failed("cannot remove " + key, errno);
+    return {};
+}
+
+std::string SettingsStore::DisplayValue(SettingType type, const std::string& value) {
+    if (type == SettingType::Bool) return value == "1" ? "true" : "false";
+    double number = 0;
+    if (type == SettingType::Double && ParseDouble(value, &number)) {
+        char text[64];
+        auto end = std::to_chars(text, text + sizeof text, number).ptr;
+        return std::string(text, end);
+    }
+    return value;
 }
 
 bool SettingsStore::GetInt(const std::string& key, int* value) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Outcome.h"
+
 namespace brelta::host {
 
 enum class SettingType { Int, Bool, Double, String };
@@ -17,8 +19,11 @@ public:
     static constexpr size_t kMaxFileBytes = 64 * 1024;
 
     // The key's file, or "" when the key cannot name a file below settings/ (empty, absolute,
-    // with "." or ".." or hidden components, doubled or trailing slashes).
+    // with "." or ".." or hidden components, doubled or trailing slashes) or holds a character
+    // that a listing could not show as it is (VisibleText: controls, bidi overrides).
     static std::string KeyPath(const std::string& key);
+    // Why `key` is no settings key, for a person; "" when it is one.
+    static std::string KeyProblem(const std::string& key);
     static std::string Root();
 
     static bool Read(const std::string& key, SettingType type, std::string* value);
@@ -31,8 +36,36 @@ public:
     static int SweepTemporaries();
 
     // Every key whose name begins with `prefix`, sorted; files that no write of the store
-    // could have made (temporary files of an atomic write, dot-names) are not keys.
+    // could have made (temporary files of an atomic write, dot-names) are not keys. What
+    // could not be looked at (a folder that cannot be read, one deeper than the longest
+    // path) is added to `problems`, one sentence each, so that a listing is never silently
+    // incomplete.
+    static std::vector<std::string> Keys(const std::string& prefix,
+                                         std::vector<std::string>* problems);
     static std::vector<std::string> Keys(const std::string& prefix = "");
+
+    // A setting as a person gives it: the key, the type's name and the value as typed
+    // (bools also as true and false). Checked whole (Check) before anything is written.
+    struct Entry {
+        std::string key;
+        SettingType type = SettingType::Int;
+        std::string value;  // as stored
+    };
+    static Outcome Check(const std::string& key, const std::string& typeName,
+                         const std::string& typed, Entry* entry);
+    // Checks and writes one setting; why a write failed is said in the store's terms where
+    // the file system's would mislead ("File exists" for a key below another key).
+    static Outcome Set(const std::string& key, const std::string& typeName,
+                       const std::string& typed);
+    // Writes checked entries in order, up to the first that fails. The temporary files of
+    // killed writes are swept once per folder, not once per key: a load of many keys into
+    // one folder stays linear.
+    static Outcome WriteAll(const std::vector<Entry>& entries);
+    // Removes the key; a missing key is no error, a directory of keys is refused.
+    static Outcome Remove(const std::string& key);
+    // The value as a person reads it: bools as true and false, doubles in their shortest
+    // form that reads back as the same number, the rest as stored.
+    static std::string DisplayValue(SettingType type, const std::string& value);
 
     static bool GetInt(const std::string& key, int* value);
     static bool GetBool(const std::string& key, int* value);

@@ -1,11 +1,18 @@
 #include "UsbDevices.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <map>
 #include <mutex>
 #include <set>
 #include <utility>
 
 #include "DeviceRoot.h"
+#include "FileUtil.h"
+#include "VisibleText.h"
 
 namespace brelta::host {
 
@@ -62,6 +69,70 @@ std::string UsbDevices::Format(const std::vector<Line>& lines) {
 
 std::string UsbDevices::Path() {
     return DeviceRoot::Path() + "/usb/devices";
+}
+
+Outcome UsbDevices::Read(std::vector<Line>* lines) {
+    std::string content, path = Path();
+    if (!FileUtil::Read(path, &content) && FileUtil::Exists(path))
+        return Outcome::Failed("cannot read " + path + " (not a regular file of at most 1 MiB)",
+                               errno);
+    *lines = Parse(content);
+    return {};
+}
+
+namespace {
+// A tab or a line break would split the line of the devices file.
+bool OneField(const std::string& text) {
+    return !text.empty() && text.find_first_of("\t\r\n") == std::string::npos;
+}
+
+// Reads the list, lets `change` edit it, writes it back: all under the lock.
+template <typename Change>
+Outcome Rewrite(Change change) {
+    std::string lock = UsbDevices::Path() + ".lock";
+    FileUtil::MakeDirs(FileUtil::Parent(lock));
+    int fd = FileUtil::OpenRegular(lock, O_RDWR | O_CREAT);
+    if (fd < 0) return Outcome::Failed("cannot open " + lock, errno);
+    if (!FileUtil::LockWithin(fd, UsbDevices::kLockWaitMs)) {
+        close(fd);
+        return Outcome::Failed("cannot lock " + lock, EWOULDBLOCK);
+    }
+    std::vector<UsbDevices::Line> lines;
+    Outcome outcome = UsbDevices::Read(&lines);
+    if (outcome.Done()) outcome = change(&lines);
+    errno = 0;
+    if (outcome.Done() && !FileUtil::WriteAtomically(UsbDevices::Path(), UsbDevices::Format(lines)))
+        outcome = Outcome::Failed("cannot write " + UsbDevices::Path(), errno);
+    // Closing the descriptor releases the lock.
+    close(fd);
+    return outcome;
+}
+}  // namespace
+
+Outcome UsbDevices::Attach(const std::string& mountpath, const std::string& product) {
+    if (!OneField(mountpath))
+        return Outcome::Invalid("MOUNTPATH must be a non-empty text without tabs or line breaks");
+    if (!OneField(product))
+        return Outcome::Invalid("PRODUCT must be a non-empty text without tabs or line breaks");
+    if (mountpath[0] != '/') return Outcome::Invalid("MOUNTPATH must be an absolute path");
+    return Rewrite([&](std::vector<Line>* lines) {
+        for (const Line& line : *lines)
+            if (line.mountpath == mountpath)
+                return Outcome::Refused(VisibleText::Escape(mountpath) + " is already attached");
+        lines->push_back({mountpath, product});
+        return Outcome();
+    });
+}
+
+Outcome UsbDevices::Detach(const std::string& mountpath) {
+    return Rewrite([&](std::vector<Line>* lines) {
+        auto gone = std::remove_if(lines->begin(), lines->end(),
+                                   [&](const Line& line) { return line.mountpath == mountpath; });
+        if (gone == lines->end())
+            return Outcome::Refused(VisibleText::Escape(mountpath) + " is not attached");
+        lines->erase(gone, lines->end());
+        return Outcome();
+    });
 }
 
 bool UsbDevices::Attached(int type, std::vector<usb_device_s*>* devices) {

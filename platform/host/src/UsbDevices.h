@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Outcome.h"
 #include "UsbStorage.h"
 
 // One attached storage device as the service hands it out. Its texts stay put for the whole
@@ -37,6 +38,19 @@ public:
     static std::string Format(const std::vector<Line>& lines);
     // $ROOT/usb/devices.
     static std::string Path();
+
+    // What a person changes: the workbench and the screen alike. A device attached without a
+    // product name gets this one.
+    static constexpr const char* kDefaultProduct = "USB Storage";
+    // The devices attached now, in list order.
+    static Outcome Read(std::vector<Line>* lines);
+    // Adds a device at the end of the list, or removes one. The mount path is absolute (the
+    // tool uses it as it stands, from any directory); neither it nor the product holds a tab
+    // or a line break, which would split the line. Each change reads and rewrites the file
+    // under a lock ($ROOT/usb/devices.lock), so two at once never lose one.
+    static Outcome Attach(const std::string& mountpath, const std::string& product);
+    static Outcome Detach(const std::string& mountpath);
+    static constexpr int kLockWaitMs = 1000;
 
     // The devices of `type` attached now (storage and "all" see the storage; other types see
     // none); false when the storage cannot tell. Each device is interned: the same mount path

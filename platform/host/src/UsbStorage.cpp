@@ -1,6 +1,5 @@
 #include "UsbStorage.h"
 
-#include "FileUtil.h"
 #include "LiveServices.h"
 #include "UdevStorage.h"
 #include "UsbDevices.h"
@@ -13,10 +12,8 @@ namespace {
 class ListedStorage : public UsbStorage {
 public:
     bool Attached(std::vector<Device>* devices) override {
-        std::string content;
         // A missing or unreadable file lists no device.
-        *devices = FileUtil::Read(UsbDevices::Path(), &content) ? UsbDevices::Parse(content)
-                                                                : std::vector<Device>();
+        if (!UsbDevices::Read(devices).Done()) devices->clear();
         return true;
     }
     void Watch(Event) override {}
