@@ -2,6 +2,8 @@
 
 #include <gio/gdesktopappinfo.h>
 
+#include <charconv>
+
 #include "DesktopNotifications.h"
 #include "DeviceRoot.h"
 #include "FileUtil.h"
@@ -31,11 +33,17 @@ int Popup(const app_control_s& request) {
     // popup that says FAIL.
     if (notice.summary.find("FAIL") != std::string::npos)
         notice.urgency = DesktopNotifications::kCritical;
+    // Parsed without GLib's g_ascii_string_to_signed: that reports an errno left behind by
+    // its own first-call set-up as a failed parse, now and then, under load.
     const std::string* timeout = AppControl::Extra(request, "timeout");
-    gint64 seconds = 0;
-    if (timeout != nullptr &&
-        g_ascii_string_to_signed(timeout->c_str(), 10, 1, G_MAXINT32 / 1000, &seconds, nullptr))
-        notice.expireMs = static_cast<gint32>(seconds * 1000);
+    int seconds = 0;
+    if (timeout != nullptr) {
+        const char* end = timeout->data() + timeout->size();
+        auto parsed = std::from_chars(timeout->data(), end, seconds);
+        if (parsed.ec == std::errc() && parsed.ptr == end && seconds >= 1 &&
+            seconds <= G_MAXINT32 / 1000)
+            notice.expireMs = seconds * 1000;
+    }
     return Notify(notice);
 }
 
