@@ -13,7 +13,7 @@
 #include "JsonJournal.h"
 #include "NotificationInput.h"
 #include "NotificationPress.h"
-#include "NotificationScreen.h"
+#include "NotificationReplay.h"
 #include "NotificationView.h"
 #include "Output.h"
 #include "SettingsStore.h"
@@ -22,7 +22,7 @@ namespace brelta::cli {
 
 using host::NotificationInput;
 using host::NotificationRecord;
-using host::NotificationScreen;
+using host::NotificationReplay;
 using Json = host::JsonJournalReader::Json;
 
 namespace {
@@ -36,11 +36,11 @@ int ParseNumber(const std::string& word, const char* what) {
 // How long a press waits for the posting process to take its input file.
 constexpr guint kTakeWaitMilliseconds = 3000;
 
-std::vector<NotificationScreen::Shown> OnScreen() {
-    std::vector<NotificationScreen::Shown> shown;
+std::vector<NotificationReplay::Shown> OnScreen() {
+    std::vector<NotificationReplay::Shown> shown;
     host::JsonJournalReader::Skipped skipped;
     std::string error;
-    if (!NotificationScreen::Read(&shown, &skipped, &error))
+    if (!NotificationReplay::Read(&shown, &skipped, &error))
         throw CliError::Failure("cannot read " + error);
     Output::WarnSkipped(host::JsonJournal::kNotifications, skipped);
     return shown;
@@ -70,10 +70,10 @@ std::string PidText(const Json& line) {
 // One journal line as toast watch prints it.
 std::string Describe(const Json& line) {
     const std::string* op = host::JsonJournalReader::StringMember(line, "op");
-    std::string id = std::to_string(NotificationScreen::Id(line));
+    std::string id = std::to_string(NotificationReplay::Id(line));
     if (op != nullptr && *op == "post")
         return "post " + id + " pid " + PidText(line) + ": " +
-               Summary(*NotificationScreen::RecordFromPost(line));
+               Summary(*NotificationReplay::RecordFromPost(line));
     if (op != nullptr && *op == "event") {
         int event =
             static_cast<int>(host::JsonJournalReader::IntMember(line, "event").value_or(-1));
@@ -86,7 +86,7 @@ std::string Describe(const Json& line) {
         if (all != line.end() && all->is_array())
             for (const Json& each : *all)
                 ids += (ids.empty() ? "" : ",") +
-                       std::to_string(NotificationScreen::Id(Json{{"id", each}}));
+                       std::to_string(NotificationReplay::Id(Json{{"id", each}}));
         return "delete_all " + (ids.empty() ? "-" : ids) + " pid " + PidText(line);
     }
     return "unknown " + Output::Escape(line.dump(-1, ' ', false, Json::error_handler_t::replace));
@@ -130,7 +130,7 @@ int ToastCommand::List(const std::vector<std::string>& words) {
     Arguments args = Parse(words, {{"json", 0, false}}, "toast list [--json]", &helped);
     if (helped) return 0;
     args.RequireOperands(0, 0);
-    for (const NotificationScreen::Shown& shown : OnScreen()) {
+    for (const NotificationReplay::Shown& shown : OnScreen()) {
         if (!host::NotificationPress::PosterRuns(shown.pid)) continue;
         if (args.Has("json")) {
             Json post = shown.post;
@@ -207,7 +207,7 @@ int ToastCommand::Act(const std::vector<std::string>& words, bool press) {
         if (!NotificationRecord::ValidButton(button)) throw CliError::Usage("BUTTON is 1 or 2");
         event = button - 1;
     }
-    std::vector<NotificationScreen::Shown> onScreen = OnScreen();
+    std::vector<NotificationReplay::Shown> onScreen = OnScreen();
     std::string path = NotificationInput::Path(id);
     std::string name = path.substr(path.rfind('/') + 1);
     // Watched before it is written, so that its taking cannot be missed.

@@ -15,7 +15,7 @@
 #include "JsonJournalReader.h"
 #include "LogWriter.h"
 #include "Markup.h"
-#include "NotificationScreen.h"
+#include "NotificationReplay.h"
 #include "SettingsStore.h"
 #include "UsbDevices.h"
 
@@ -118,12 +118,12 @@ json ScreenState::Toasts() {
     ReadPosts();
     gint64 now = g_get_monotonic_time();
     json toasts = json::array();
-    std::vector<host::NotificationScreen::Shown> on_screen;
+    std::vector<host::NotificationReplay::Shown> on_screen;
     host::JsonJournalReader::Skipped skipped;
     std::string error;
     // A journal that cannot be read shows no toast, as a TV whose service is down.
-    host::NotificationScreen::Read(&on_screen, &skipped, &error);
-    for (const host::NotificationScreen::Shown& shown : on_screen) {
+    host::NotificationReplay::Read(&on_screen, &skipped, &error);
+    for (const host::NotificationReplay::Shown& shown : on_screen) {
         if (!ProcessLives(shown.pid)) continue;
         WatchExit(shown.pid);
         const host::NotificationRecord& record = *shown.record;
@@ -184,7 +184,7 @@ void ScreenState::ReadLaunches(bool startup) {
         if (launch.value("app_id", json()) == kAlertApp && text != nullptr) {
             int red = 0, green = 0, blue = 0;
             json colour = nullptr;
-            if (host::Markup::Colour(text->get<std::string>(), &red, &green, &blue)) {
+            if (host::Markup::FontColour(text->get<std::string>(), &red, &green, &blue)) {
                 char hex[8];
                 g_snprintf(hex, sizeof hex, "#%02x%02x%02x", red, green, blue);
                 colour = hex;
