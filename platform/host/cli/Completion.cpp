@@ -172,10 +172,10 @@ std::vector<std::string> Completion::OfKind(Kind kind, const std::string& prefix
 std::vector<std::string> Completion::Candidates(const std::vector<std::string>& words,
                                                 size_t current) const {
     // Where the words before the current one leave the command line: the group and command
-    // named, the option whose value comes next, the operands so far.
+    // named, the option whose value comes next (its name and its value's kind), the operands
+    // so far.
     const Group* group = nullptr;
     const Verb* verb = nullptr;
-    // The option whose value comes next: its name, and its value's kind.
     std::string pending;
     Kind pendingKind = Kind::None;
     bool optionsEnded = false;
