@@ -3,29 +3,32 @@
 # error of one command line.
 
 case help-version-root
-  $ brelta-device --version; brelta-device --help | head -n 1; brelta-device root
+  $ brelta-device --version; brelta-device --help | head -n 1; brelta-device root; brelta-device root --root other; brelta-device root --help | head -n 1
     brelta-device 1.0.0
     usage: brelta-device [--root DIR] COMMAND [ARGUMENTS]
     $ROOT
-  $ for w in settings 'settings get' usb 'usb attach' 'toast press' 'fault set' log launches reset; do brelta-device $w --help > /dev/null; brelta-device $w -h | head -n 2 | tr '\n' ' '; echo "$? $w"; done
-    usage:   settings get [--json] KEY     print the value of KEY 0 settings
-    usage:   settings get [--json] KEY     print the value of KEY 0 settings get
-    usage:   usb attach MOUNTPATH [PRODUCT] attach a USB storage device mounted at MOUNTPATH 0 usb
-    usage:   usb attach MOUNTPATH [PRODUCT] attach a USB storage device mounted at MOUNTPATH 0 usb attach
-    usage:   toast list [--json]           print the notifications on screen now 0 toast press
-    usage:   fault set FUNCTION RESULT...  script the results of FUNCTION's next calls in 0 fault set
-    usage:   log [-f] [-n N] [--since TIME] [-p PRIORITY] [-t TAG]... [--json] [BUFFER...] 0 log
-    usage:   launches [-f] [--json]        print the launch requests sent to applications 0 launches
-    usage:   reset [-y|--yes]              empty the device root (asks first without --yes) 0 reset
+    $ROOT/other
+    usage: brelta-device root
   $ mkdir other; brelta-device --root other settings set a/b int 1; brelta-device --root="$ROOT/other" settings list; ls
     a/b int 1
     other
   $ BRELTA_DEVICE_ROOT= HOME=/home/x XDG_STATE_HOME= brelta-device root
     /home/x/.local/state/brelta-device
+  # Every command the help lists: its own --help, a usage error that points at it (exit 2),
+  # its entry in the manual page; and each group's help and errors.
+  $ man=$(dirname "$(readlink -f "$(command -v brelta-device)")")/../share/man/man1/brelta-device.1; brelta-device --help | sed -n '/^Commands:/,/^$/s/^  \([a-z].*\)/\1/p' | sed 's/  .*//' > synopses; while read -r syn; do c=${syn%% [[A-Z-]*}; [ "$(brelta-device $c --help | head -n 1)" = "usage: brelta-device $syn" ] || echo "$c: help"; e=$(brelta-device $c --frob 2>&1); [ $? = 2 ] && [ "$(echo "$e" | tail -n 1)" = "Try 'brelta-device $c --help'." ] || echo "$c: usage error"; grep -qF ".B \"$(echo "$syn" | sed 's/-/\\-/g')\"" "$man" || echo "$c: manual"; done < synopses; wc -l < synopses; for g in settings usb toast capture fault live; do brelta-device $g --help | head -n 1; brelta-device $g 2>&1 | tail -n 1; done | sort | uniq -c
+    28
+          1 Try 'brelta-device capture --help'.
+          1 Try 'brelta-device fault --help'.
+          1 Try 'brelta-device live --help'.
+          1 Try 'brelta-device settings --help'.
+          1 Try 'brelta-device toast --help'.
+          1 Try 'brelta-device usb --help'.
+          6 usage:
 
 case usage-errors
   set a/key int 3
-  $ try() { e=$(brelta-device "$@" 2>&1 >/dev/null); echo "$? $*: $(printf '%s\n' "$e" | head -n 1)"; }; try; try frobnicate; try --frob settings; try settings; try settings frob; try launches extra; try reset --force; try settings set a/key integer 1; try settings set a/key bool 2; try settings set a/key int 1.5; try settings set a/key int 9999999999; try settings set ../x int 1; try settings set a//b int 1; try settings set "$(printf 'a/b\033c')" int 1; try settings set a/key int; try settings watch; try settings get --json; try log -n; try log -n x; try log --since yesterday; try log --since 2026-13-45; try log --since 2026-02-29T10:00; try log -p loud; try log radioo; try log main main; try fault set vconf_get_int; try fault set vconf_get_int 0x10; try fault set vconf_get_int 4294967296; try fault set nofunc 1; try usb attach relative/path; try usb attach "$(printf '/a\tb')"; try toast press 5 3; try toast press x 1; try toast press 9999999999999 1; try toast hide; try --root
+  $ try() { e=$(brelta-device "$@" 2>&1 >/dev/null); echo "$? $*: $(printf '%s\n' "$e" | head -n 1)"; }; try; try frobnicate; try --frob settings; try settings; try settings frob; try launches extra; try reset --force; try settings set a/key integer 1; try settings set a/key bool 2; try settings set a/key int 1.5; try settings set a/key int 9999999999; try settings set ../x int 1; try settings set a//b int 1; try settings set "$(printf 'a/b\033c')" int 1; try settings set a/key int; try settings get --json; try log -n; try log -n x; try log --since yesterday; try log --since 2026-13-45; try log --since 2026-02-29T10:00; try log -p loud; try log radioo; try log main main; try fault set vconf_get_int 0x10; try fault set vconf_get_int 4294967296; try fault set nofunc 1; try usb attach relative/path; try usb attach "$(printf '/a\tb')"; try toast press 5 3; try toast press x 1; try toast press 9999999999999 1; try --root
     2 : brelta-device: no command given
     2 frobnicate: brelta-device: unknown command 'frobnicate'
     2 --frob settings: brelta-device: unknown option '--frob'
@@ -41,7 +44,6 @@ case usage-errors
     2 settings set a//b int 1: brelta-device: 'a//b' is not a settings key (a relative name such as db/menu_widget/language, without '.' components)
     2 settings set a/b^[c int 1: brelta-device: 'a/b\x1bc' is not a settings key: keys hold no control characters
     2 settings set a/key int: brelta-device: usage: brelta-device settings set KEY TYPE VALUE
-    2 settings watch: brelta-device: usage: brelta-device settings watch [--json] KEY...
     2 settings get --json: brelta-device: usage: brelta-device settings get [--json] KEY
     2 log -n: brelta-device: option '-n' needs a value
     2 log -n x: brelta-device: 'x' is not a number of records
@@ -51,7 +53,6 @@ case usage-errors
     2 log -p loud: brelta-device: 'loud' is not a priority (V D I W E F, or verbose ... fatal)
     2 log radioo: brelta-device: unknown buffer 'radioo' (main, radio, system or apps)
     2 log main main: brelta-device: buffer 'main' named twice
-    2 fault set vconf_get_int: brelta-device: usage: brelta-device fault set FUNCTION RESULT...
     2 fault set vconf_get_int 0x10: brelta-device: '0x10' is not a decimal int result
     2 fault set vconf_get_int 4294967296: brelta-device: '4294967296' is not a decimal int result
     2 fault set nofunc 1: brelta-device: 'nofunc' takes no fault script; these do:
@@ -60,7 +61,6 @@ case usage-errors
     2 toast press 5 3: brelta-device: BUTTON is 1 or 2
     2 toast press x 1: brelta-device: 'x' is not a notification id
     2 toast press 9999999999999 1: brelta-device: '9999999999999' is not a notification id
-    2 toast hide: brelta-device: usage: brelta-device toast hide ID
     2 --root: brelta-device: option '--root' needs a value
   $ cat settings/a/key; ls
     int 3
@@ -88,7 +88,7 @@ case failures
     1 toast hide 5: brelta-device: process 1 has not taken $ROOT/notifications/input/5 yet (is its main loop running?); the file stays for it
   $ brelta-device settings set db/big string "$(head -c 65600 /dev/zero | tr '\0' x)"; echo $?
     brelta-device: the value of db/big is 65600 bytes, over the size limit of a string setting (65528 bytes)
-    Try 'brelta-device --help'.
+    Try 'brelta-device settings set --help'.
     2
   $ try() { e=$(brelta-device "$@" 2>&1 >/dev/null); echo "$? $*: $(printf '%s\n' "$e" | head -n 1)"; }; printf 'a/b int 1\na/c int x\n' | try settings load; try settings get a/b; printf 'a\\x4 int 1\n' | try settings load
     1 settings load: brelta-device: line 2: 'x' is not an int
@@ -344,7 +344,7 @@ case live
     usb
   $ brelta-device live on log frob; echo $?; brelta-device live list | cut -f1,2; BRELTA_LIVE=all,-x brelta-device live off usb; cat live
     brelta-device: unknown service 'frob' (log, toast, launch, capture, gateway, usb, all)
-    Try 'brelta-device --help'.
+    Try 'brelta-device live on --help'.
     2
     log^Ilive
     toast^Iemulated
@@ -381,18 +381,32 @@ case unreadable-and-deep-trees
   $ chmod 700 settings/c; u() { if [ "$(id -u)" = 0 ]; then setpriv --bounding-set=-dac_override,-dac_read_search "$@"; else "$@"; fi; }; u brelta-device reset --yes; echo $?; ls -A
     0
 
+# Completion: every candidate comes from brelta-device, quoted for the command line, so that a
+# key holding blanks, $(...), backquotes, quotes and a glob is offered as itself, reads back as
+# itself, and runs nothing at TAB. The manual pages are the table's.
 case completion-and-manual
   set db/menu/lang string x
   set db/menu/mode bool 1
-  $ share=$(dirname "$(readlink -f "$(command -v brelta-device)")")/../share; c() { bash -c '. "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _brelta_device; echo "${COMPREPLY[*]}"' "$share/bash-completion/completions/brelta-device" "$@"; }; c brelta-device ''; c brelta-device settings g; c brelta-device settings get db/menu/; c brelta-device --root "$ROOT" settings set db/x ''; c brelta-device fault set connection_profile_s; c brelta-device log -p e; c brelta-device toast ''; c brelta-device live off g; grep -c '^\.SH' "$share/man/man1/brelta-device.1"; grep -m 2 -e '^\.TH' -e 'settings watch' "$share/man/man1/brelta-device.1"
-    root settings usb toast capture fault log launches live reset screen help --root --help --version
+  $ brelta-device settings set 'db/$(touch${IFS}x) `touch y` '"'q'"' "q" *' int 7
+  $ share=$(dirname "$(readlink -f "$(command -v brelta-device)")")/../share; c() { bash -c '. "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _brelta_device; echo "${COMPREPLY[*]}"' "$share/bash-completion/completions/brelta-device" "$@"; }; c brelta-device ''; c brelta-device settings g; c brelta-device settings get db/; c brelta-device settings get "'db/\$"; c brelta-device settings list --root "$ROOT" db/menu/m; c brelta-device settings set db/x bool ''; c brelta-device fault set connection_profile_s; c brelta-device log -p e; c brelta-device toast ''; c brelta-device live off g; c brelta-device --root = /nowhere settings get '' | wc -w; eval "k=$(c brelta-device settings get 'db/$')"; brelta-device settings get "$k"; ls
+    root settings usb toast capture fault log launches live reset screen
     get
-    db/menu/lang db/menu/mode
-    int bool double string
+    db/\$\(touch\$\{IFS\}x\)\ \`touch\ y\`\ \'q\'\ \"q\"\ \* db/menu/
+    db/$(touch${IFS}x) `touch y` '\''q'\'' "q" *
+    db/menu/mode
+    true false
     connection_profile_start_tcpdump connection_profile_stop_tcpdump
     error
     list press hide watch
     gateway
-    14
-    .TH BRELTA-DEVICE 1 "" "brelta-device 1.0.0" "User Commands"
-      settings watch [--json] KEY...
+    0
+    7
+    settings
+  $ share=$(dirname "$(readlink -f "$(command -v brelta-device)")")/../share/man/man1; for page in brelta-device brelta_test_tool; do grep '^\.SH' "$share/$page.1" | tr '\n' ' '; echo; groff -man -ww -z "$share/$page.1"; done; grep -A1 -e '^\.B brelta.keycombination.mdt' -e '^\.TH' "$share/brelta_test_tool.1"
+    .SH NAME .SH SYNOPSIS .SH DESCRIPTION .SH OPTIONS .SH COMMANDS .SH ENVIRONMENT .SH FILES .SH EXIT STATUS .SH SEE ALSO\x20
+    .SH NAME .SH SYNOPSIS .SH DESCRIPTION .SH COMMAND IDS .SH ENVIRONMENT .SH FILES .SH EXIT STATUS .SH SEE ALSO\x20
+    .TH BRELTA_TEST_TOOL 1 "" "brelta_test_tool 1.0.0" "User Commands"
+    .ad l
+    --
+    .B brelta.keycombination.mdt
+    Starts the MDT program in a child process. The run ends 120 s after its work.

@@ -9,6 +9,7 @@ case destdir
     ./usr/share/bash-completion/completions/brelta-device
     ./usr/share/dbus-1/system.d/brelta.keycombination.conf
     ./usr/share/man/man1/brelta-device.1
+    ./usr/share/man/man1/brelta_test_tool.1
     usr/share/doc/brelta-test-tool/README.md
     usr/share/doc/brelta-test-tool/architecture.md
 

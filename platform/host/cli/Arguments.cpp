@@ -12,21 +12,18 @@ bool IsNegativeNumber(const char* word) {
 }
 }  // namespace
 
-Arguments::Arguments(const std::vector<std::string>& words, const std::vector<OptionDecl>& declared,
-                     const std::string& synopsis, bool stopAtOperand)
-    : m_Synopsis(synopsis) {
-    std::vector<OptionDecl> all = declared;
-    all.push_back({"help", 'h', false});
+Arguments::Arguments(const std::vector<std::string>& words, const std::vector<Option>& all,
+                     const std::string& synopsis, bool stopAtOperand) {
     // "+": stop at the first operand, which the loop below takes before going on, so that
     // operands keep their order and negative numbers can be told from options. ":": report a
     // missing value as ':' rather than printing getopt's own message.
     std::string letters = "+:";
     std::vector<option> longOptions;
-    for (const OptionDecl& option : all) {
-        if (option.letter != 0)
-            letters += std::string(1, option.letter) + (option.takesValue ? ":" : "");
-        longOptions.push_back({option.name, option.takesValue ? required_argument : no_argument,
-                               nullptr, option.letter != 0 ? option.letter : 0});
+    for (const Option& option : all) {
+        bool takesValue = option.value != Kind::None;
+        if (option.letter != 0) letters += std::string(1, option.letter) + (takesValue ? ":" : "");
+        longOptions.push_back({option.name, takesValue ? required_argument : no_argument, nullptr,
+                               option.letter != 0 ? option.letter : 0});
     }
     longOptions.push_back({nullptr, 0, nullptr, 0});
 
@@ -38,7 +35,7 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::vector<Op
     int argc = static_cast<int>(copies.size());
 
     auto usage = [&](const std::string& what) {
-        return CliError::Usage(what + "\nusage: brelta-device " + m_Synopsis);
+        return CliError::Usage(what + "\nusage: brelta-device " + synopsis);
     };
     // glibc starts afresh when optind is 0 (this process parses more than one command line);
     // a first call over no words does that, so that every word below is looked at before
@@ -71,14 +68,15 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::vector<Op
             throw usage("unknown option '" +
                         (optopt != 0 ? std::string("-") + char(optopt) : copies[optind - 1]) + "'");
         if (code == ':') throw usage("option '" + copies[optind - 1] + "' needs a value");
-        const OptionDecl* option = nullptr;
+        const Option* option = nullptr;
         if (index >= 0) {
             option = &all[static_cast<size_t>(index)];
         } else {
-            for (const OptionDecl& candidate : all)
+            for (const Option& candidate : all)
                 if (candidate.letter == code) option = &candidate;
         }
-        m_Options[option->name].push_back(option->takesValue && optarg != nullptr ? optarg : "");
+        bool valued = option->value != Kind::None && optarg != nullptr;
+        m_Options[option->name].push_back(valued ? optarg : "");
     }
 }
 
@@ -92,9 +90,17 @@ std::vector<std::string> Arguments::Values(const std::string& name) const {
     return it == m_Options.end() ? std::vector<std::string>() : it->second;
 }
 
-void Arguments::RequireOperands(size_t min, size_t max) const {
-    if (m_Operands.size() < min || m_Operands.size() > max)
-        throw CliError::Usage("usage: brelta-device " + m_Synopsis);
+long long Arguments::Count(const std::string& name, const std::string& noun,
+                           long long fallback) const {
+    if (!Has(name)) return fallback;
+    std::string text = Value(name);
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
+        throw CliError::Usage("'" + text + "' is not a number of " + noun);
+    return std::stoll(text);
+}
+
+std::string Arguments::Operand(size_t index, const std::string& fallback) const {
+    return index < m_Operands.size() ? m_Operands[index] : fallback;
 }
 
 }  // namespace brelta::cli

@@ -1,4 +1,4 @@
-#include "CaptureCommand.h"
+#include "Commands.h"
 
 #include <net_connection.h>
 
@@ -8,7 +8,7 @@
 #include "LiveServices.h"
 #include "Output.h"
 
-namespace brelta::cli {
+namespace brelta::cli::capture {
 
 using host::CaptureService;
 using host::LiveCapture;
@@ -17,7 +17,7 @@ using host::LiveServices;
 namespace {
 // A capture helper that runs is the capture, whichever kind this process would choose: whoever
 // started it live and stops or asks about it without saying "live" again means that one.
-std::string Status() {
+std::string StatusText() {
     LiveCapture::Helper helper;
     if (LiveCapture::Find(&helper))
         return "running on " + Output::Escape(helper.interface) + " (pid " +
@@ -29,38 +29,19 @@ std::string Status() {
 }
 }  // namespace
 
-const char* CaptureCommand::Usage() const {
-    return "  capture start|stop            start or stop the packet capture\n"
-           "  capture status                print whether it runs\n";
+int Status(const Arguments&) {
+    Output::Print(StatusText() + "\n");
+    return 0;
 }
 
-const char* CaptureCommand::Details() const {
-    return "A live capture (BRELTA_LIVE or $ROOT/live names capture) runs until it is stopped\n"
-           "here, by the run of the tool that started it, or at its bounds (1 MiB, or the\n"
-           "seconds of $ROOT/network/capture_seconds, default 600). Its file is\n"
-           "$ROOT/opt/usr/data/network/tcpdump-[time].pcap.\n"
-           "\n"
-           "stop and status find a running capture helper also where capture is not live.\n"
-           "status prints \"running\" (live: \"running on INTERFACE (pid PID)\") or \"stopped\".\n";
+// The platform has said why on standard error.
+int Start(const Arguments&) {
+    if (CaptureService::Chosen().Start() != CONNECTION_ERROR_NONE)
+        throw CliError::Failure("the capture did not start");
+    return 0;
 }
 
-int CaptureCommand::Run(const std::vector<std::string>& words) {
-    std::string command = Subcommand(words);
-    if (command != "start" && command != "stop" && command != "status") UnknownSubcommand(command);
-    bool helped = false;
-    Arguments args = Parse(words, {}, ("capture " + command).c_str(), &helped);
-    if (helped) return 0;
-    args.RequireOperands(0, 0);
-    if (command == "status") {
-        Output::Print(Status() + "\n");
-        return 0;
-    }
-    // The platform has said why on standard error.
-    if (command == "start") {
-        if (CaptureService::Chosen().Start() != CONNECTION_ERROR_NONE)
-            throw CliError::Failure("the capture did not start");
-        return 0;
-    }
+int Stop(const Arguments&) {
     LiveCapture::Helper helper;
     static LiveCapture live;
     CaptureService& capture = LiveCapture::Find(&helper) ? live : CaptureService::Chosen();
@@ -69,4 +50,4 @@ int CaptureCommand::Run(const std::vector<std::string>& words) {
     return 0;
 }
 
-}  // namespace brelta::cli
+}  // namespace brelta::cli::capture

@@ -6,28 +6,27 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "CaptureCommand.h"
 #include "CliError.h"
+#include "Commands.h"
 #include "DeviceRoot.h"
-#include "FaultCommand.h"
-#include "LaunchesCommand.h"
-#include "LiveCommand.h"
-#include "LogCommand.h"
 #include "Output.h"
-#include "ResetCommand.h"
-#ifdef BRELTA_SCREEN
-#include "ScreenCommand.h"
-#endif
-#include "SettingsCommand.h"
-#include "ToastCommand.h"
-#include "UsbCommand.h"
 
 namespace brelta::cli {
 
 namespace {
-// The option that chooses the device root is an environment variable to the platform: the
-// CLI sets it, so that it and every class it calls agree on the root.
-void UseRoot(const std::string& dir) {
+bool AsksForHelp(const std::string& word) {
+    return word == "--help" || word == "-h" || word == "help";
+}
+
+int Print(const std::string& text) {
+    Output::Print(text);
+    return 0;
+}
+}  // namespace
+
+DeviceCli::DeviceCli() : m_Table(DeviceTable()), m_Help(m_Table) {}
+
+void DeviceCli::UseRoot(const std::string& dir) {
     if (dir.empty()) throw CliError::Usage("--root needs a directory");
     std::string absolute = dir;
     if (absolute[0] != '/') {
@@ -39,90 +38,50 @@ void UseRoot(const std::string& dir) {
     setenv("BRELTA_DEVICE_ROOT", absolute.c_str(), 1);
     host::DeviceRoot::Reset();
 }
-}  // namespace
 
-DeviceCli::DeviceCli() {
-    m_Groups.emplace_back(new SettingsCommand());
-    m_Groups.emplace_back(new UsbCommand());
-    m_Groups.emplace_back(new ToastCommand());
-    m_Groups.emplace_back(new CaptureCommand());
-    m_Groups.emplace_back(new FaultCommand());
-    m_Groups.emplace_back(new LogCommand());
-    m_Groups.emplace_back(new LaunchesCommand());
-    m_Groups.emplace_back(new LiveCommand());
-    m_Groups.emplace_back(new ResetCommand());
-#ifdef BRELTA_SCREEN
-    m_Groups.emplace_back(new ScreenCommand());
-#endif
-}
-
-std::string DeviceCli::Help() const {
-    std::string help =
-        "usage: brelta-device [--root DIR] COMMAND [ARGUMENTS]\n"
-        "       brelta-device --help | --version\n"
-        "\n"
-        "Reads and changes the emulated TV of a device root, the directory that holds its\n"
-        "whole state.\n"
-        "\n"
-        "Options (before COMMAND):\n"
-        "  --root DIR        the device root; default: $BRELTA_DEVICE_ROOT, else\n"
-        "                    $XDG_STATE_HOME/brelta-device, else ~/.local/state/brelta-device\n"
-        "                    (now: " +
-        host::DeviceRoot::Path() +
-        ")\n"
-        "  -h, --help        this help; COMMAND --help shows the help of one command group\n"
-        "  --version         the version\n"
-        "\n"
-        "Commands:\n"
-        "  root                          print the path of the device root\n";
-    for (const auto& group : m_Groups) help += group->Usage();
-    help +=
-        "\n"
-        "Options may stand anywhere after COMMAND; -- ends them. A word such as -12 is a\n"
-        "value, not an option. --json prints one JSON object per line; without it, text\n"
-        "output keeps each record on one line, with control characters and the backslash\n"
-        "written as \\xNN.\n"
-        "\n"
-        "Exit status: 0 done, 1 failed, 2 wrong command line.\n";
-    return help;
-}
-
-CommandGroup* DeviceCli::Find(const std::string& name) const {
-    for (const auto& group : m_Groups)
-        if (name == group->Name()) return group.get();
-    return nullptr;
+int Root(const Arguments&) {
+    Output::Print(host::DeviceRoot::Path() + "\n");
+    return 0;
 }
 
 int DeviceCli::Dispatch(const std::vector<std::string>& words) {
-    Arguments options(words, {{"root", 0, true}, {"version", 0, false}},
-                      "[--root DIR] COMMAND [ARGUMENTS]", true);
-    if (options.Has("root")) UseRoot(options.Value("root"));
-    if (options.Has("help")) {
-        Output::Print(Help());
-        return 0;
+    const Program& program = m_Table.program;
+    std::vector<Option> topOptions = program.options;
+    topOptions.insert(topOptions.end(), program.topOptions.begin(), program.topOptions.end());
+    Arguments global(words, topOptions, "[--root DIR] COMMAND [ARGUMENTS]", true);
+    if (global.Has("root")) UseRoot(global.Value("root"));
+    if (global.Has("help")) return Print(m_Help.Top(host::DeviceRoot::Path()));
+    if (global.Has("version")) return Print("brelta-device " BRELTA_VERSION "\n");
+    std::vector<std::string> rest = global.Operands();
+    if (rest.empty()) throw CliError::Usage("no command given");
+    std::string word = rest[0];
+    rest.erase(rest.begin());
+    if (word == "help") return Print(m_Help.Top(host::DeviceRoot::Path()));
+
+    const Verb* verb = m_Table.FindVerb("", word);
+    if (const Group* group = m_Table.FindGroup(word)) {
+        m_HelpOf = word;
+        if (rest.empty())
+            throw CliError::Usage("'" + word + "' needs a command:\n" + m_Help.CommandLines(word));
+        if (AsksForHelp(rest[0])) return Print(m_Help.OfGroup(*group));
+        verb = m_Table.FindVerb(word, rest[0]);
+        if (verb == nullptr)
+            throw CliError::Usage("unknown command '" + word + " " + rest[0] + "':\n" +
+                                  m_Help.CommandLines(word));
+        rest.erase(rest.begin());
     }
-    if (options.Has("version")) {
-        Output::Print("brelta-device " BRELTA_VERSION "\n");
-        return 0;
-    }
-    const std::vector<std::string>& operands = options.Operands();
-    if (operands.empty()) throw CliError::Usage("no command given");
-    if (operands[0] == "help") {
-        Output::Print(Help());
-        return 0;
-    }
-    if (operands[0] == "root" && operands.size() == 1) {
-        Output::Print(host::DeviceRoot::Path() + "\n");
-        return 0;
-    }
-    CommandGroup* group = Find(operands[0]);
-    if (group == nullptr) throw CliError::Usage("unknown command '" + operands[0] + "'");
-    std::vector<std::string> rest(operands.begin() + 1, operands.end());
-    if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h" || rest[0] == "help")) {
-        Output::Print(group->Help());
-        return 0;
-    }
-    return group->Run(rest);
+    if (verb == nullptr) throw CliError::Usage("unknown command '" + word + "'");
+    m_HelpOf = verb->Path();
+
+    std::vector<Option> options = verb->options;
+    options.insert(options.end(), program.options.begin(), program.options.end());
+    Arguments args(rest, options, verb->Synopsis());
+    if (args.Has("help")) return Print(m_Help.OfVerb(*verb));
+    if (args.Has("root")) UseRoot(args.Value("root"));
+    if (args.Operands().size() < verb->MinOperands() ||
+        args.Operands().size() > verb->MaxOperands())
+        throw CliError::Usage("usage: brelta-device " + verb->Synopsis());
+    return verb->run(args);
 }
 
 int DeviceCli::Run(int argc, char** argv) {
@@ -133,7 +92,9 @@ int DeviceCli::Run(int argc, char** argv) {
         Output::Flush();
     } catch (const CliError& error) {
         std::fprintf(stderr, "brelta-device: %s\n", error.what());
-        if (error.Status() == CliError::kUsage) std::fputs("Try 'brelta-device --help'.\n", stderr);
+        if (error.Status() == CliError::kUsage)
+            std::fprintf(stderr, "Try 'brelta-device %s%s--help'.\n", m_HelpOf.c_str(),
+                         m_HelpOf.empty() ? "" : " ");
         status = error.Status();
     }
     return status;

@@ -1,5 +1,6 @@
 #include "JournalRecords.h"
 
+#include <dlog.h>
 #include <glib-unix.h>
 #include <systemd/sd-journal.h>
 
@@ -66,8 +67,8 @@ void JournalRecords::Drain(const Each& each) {
         uint64_t usec = 0;
         if (sd_journal_get_realtime_usec(m_Journal, &usec) < 0) continue;
         std::string priority = Field("BRELTA_LOG_PRIORITY");
-        int level = 4;  // the dlog priority of the letter
-        for (int candidate = 2; candidate <= 7; ++candidate)
+        int level = DLOG_INFO;  // the priority of the letter
+        for (int candidate = DLOG_VERBOSE; candidate <= DLOG_FATAL; ++candidate)
             if (priority.size() == 1 && host::LogWriter::PriorityLetter(candidate) == priority[0])
                 level = candidate;
         // The line the file log would hold, parsed as the file's lines are.

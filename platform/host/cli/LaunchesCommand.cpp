@@ -1,4 +1,4 @@
-#include "LaunchesCommand.h"
+#include "Commands.h"
 
 #include <memory>
 
@@ -51,27 +51,7 @@ void Show(size_t number, const Json& launch, bool json) {
 }
 }  // namespace
 
-const char* LaunchesCommand::Usage() const {
-    return "  launches [-f] [--json]        print the launch requests sent to applications\n";
-}
-
-const char* LaunchesCommand::Details() const {
-    return "  -f, --follow         go on printing requests as they are sent, until ^C\n"
-           "Text: #N pid PID app APP_ID operation OPERATION result RESULT KEY=VALUE..., with -\n"
-           "for none.\n"
-           "\n"
-           "--json: {\"pid\":PID,\"app_id\":APP_ID,\"operation\":OPERATION,\n"
-           "\"extra\":[[KEY,VALUE],...],\"result\":RESULT}, as journalled.\n";
-}
-
-int LaunchesCommand::Run(const std::vector<std::string>& words) {
-    std::vector<std::string> all = {"launches"};
-    all.insert(all.end(), words.begin(), words.end());
-    bool helped = false;
-    Arguments args =
-        Parse(all, {{"follow", 'f', false}, {"json", 0, false}}, "launches [-f] [--json]", &helped);
-    if (helped) return 0;
-    args.RequireOperands(0, 0);
+int Launches(const Arguments& args) {
     bool json = args.Has("json"), follow = args.Has("follow");
     JsonJournalReader reader(host::JsonJournal::kLaunches, follow);
     size_t number = 0;

@@ -1,4 +1,4 @@
-#include "LiveCommand.h"
+#include "Commands.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include "LiveServices.h"
 #include "Output.h"
 
-namespace brelta::cli {
+namespace brelta::cli::live {
 
 using host::FileUtil;
 using host::LiveServices;
@@ -57,36 +57,7 @@ void WarnEnvironment() {
 }
 }  // namespace
 
-const char* LiveCommand::Usage() const {
-    return "  live list [--json]            each service: live or emulated, and whether this\n"
-           "                                machine has what it needs live\n"
-           "  live on SERVICE...            run these services live (all: every one)\n"
-           "  live off SERVICE...           emulate them again\n";
-}
-
-const char* LiveCommand::Details() const {
-    return "SERVICE: log, toast, launch, capture, gateway, usb, or all. The choice is the file\n"
-           "$ROOT/live, read by each program at its start; BRELTA_LIVE in a program's\n"
-           "environment (the same names, separated by commas or blanks) overrides it. list\n"
-           "says what a program started here would use.\n"
-           "\n"
-           "Text output: SERVICE<TAB>live|emulated<TAB>ready|missing<TAB>what it uses or lacks.\n"
-           "--json: {\"service\":SERVICE,\"live\":BOOL,\"ready\":BOOL,\"detail\":TEXT}.\n";
-}
-
-int LiveCommand::Run(const std::vector<std::string>& words) {
-    std::string command = Subcommand(words);
-    if (command == "list") return List(words);
-    if (command == "on") return Switch(words, true);
-    if (command == "off") return Switch(words, false);
-    UnknownSubcommand(command);
-}
-
-int LiveCommand::List(const std::vector<std::string>& words) {
-    bool helped = false;
-    Arguments args = Parse(words, {{"json", 0, false}}, "live list [--json]", &helped);
-    if (helped) return 0;
-    args.RequireOperands(0, 0);
+int List(const Arguments& args) {
     for (Service service : LiveServices::All()) {
         bool live = LiveServices::IsLive(service);
         host::LiveNeed need = host::LiveNeeds::Check(service);
@@ -103,11 +74,9 @@ int LiveCommand::List(const std::vector<std::string>& words) {
     return 0;
 }
 
-int LiveCommand::Switch(const std::vector<std::string>& words, bool on) {
-    bool helped = false;
-    Arguments args = Parse(words, {}, on ? "live on SERVICE..." : "live off SERVICE...", &helped);
-    if (helped) return 0;
-    if (args.Operands().empty()) throw CliError::Usage("name a service (" + Names() + ", all)");
+namespace {
+// Turns the named services live (`on`) or emulated.
+int Switch(const Arguments& args, bool on) {
     std::vector<Service> named;
     for (const std::string& name : args.Operands()) {
         Service service;
@@ -127,4 +96,14 @@ int LiveCommand::Switch(const std::vector<std::string>& words, bool on) {
     return 0;
 }
 
-}  // namespace brelta::cli
+}  // namespace
+
+int On(const Arguments& args) {
+    return Switch(args, true);
+}
+
+int Off(const Arguments& args) {
+    return Switch(args, false);
+}
+
+}  // namespace brelta::cli::live

@@ -1,5 +1,6 @@
-#include "LogCommand.h"
+#include "Commands.h"
 
+#include <dlog.h>
 #include <sys/time.h>
 
 #include <cstring>
@@ -28,8 +29,8 @@ using host::LogWriter;
 
 namespace {
 // The buffers a person can name; the tool writes main and system.
-constexpr int kBuffers[] = {0, 1, 2, 3};
-constexpr int kDefaultBuffers[] = {0, 2};
+constexpr int kBuffers[] = {LOG_ID_MAIN, LOG_ID_RADIO, LOG_ID_SYSTEM, LOG_ID_APPS};
+constexpr int kDefaultBuffers[] = {LOG_ID_MAIN, LOG_ID_SYSTEM};
 constexpr const char kPriorities[] = "VDIWEF";
 
 using Record = BufferRecord;
@@ -156,46 +157,7 @@ void Show(const Record& record, bool json) {
 }
 }  // namespace
 
-const char* LogCommand::Usage() const {
-    return "  log [-f] [-n N] [--since TIME] [-p PRIORITY] [-t TAG]... [--json] [BUFFER...]\n"
-           "                                print the log records, the buffers (main and system\n"
-           "                                unless named) merged in time order\n";
-}
-
-const char* LogCommand::Details() const {
-    return "  -f, --follow         go on printing records as they are written, until ^C\n"
-           "  -n, --lines N        only the last N records (then follow, with -f)\n"
-           "  --since TIME         records from TIME on: 2026-12-05, 2026-12-05T13:46 (UTC, as\n"
-           "                       the records' stamps), or an age: 90s, 10m, 2h, 1d\n"
-           "  -p, --priority P     records of priority P or higher: V D I W E F, or verbose,\n"
-           "                       debug, info, warning, error, fatal\n"
-           "  -t, --tag TAG        records of TAG only (repeat for several tags)\n"
-           "BUFFER: main, radio, system or apps. Text output is each record as written. Lines\n"
-           "that are not records (torn by a full disk, written by hand) are skipped with a\n"
-           "warning. When the log service is live (see live), the records are read back from\n"
-           "the systemd journal, the same lines with the journal's time stamps.\n"
-           "\n"
-           "--json: {\"buffer\":BUFFER,\"time\":TIME,\"pid\":PID,\"priority\":\"I\",\"tag\":TAG,\n"
-           "\"message\":MESSAGE,\"file\":FILE,\"function\":FUNCTION,\"line\":LINE,\"text\":TEXT},\n"
-           "the message as written (control characters as \\xNN), and the parts of the tool's\n"
-           "\"FILE: FUNCTION(LINE) > TEXT\" (null for a message without them).\n";
-}
-
-int LogCommand::Run(const std::vector<std::string>& words) {
-    std::vector<std::string> all = {"log"};
-    all.insert(all.end(), words.begin(), words.end());
-    bool helped = false;
-    Arguments args = Parse(all,
-                           {{"follow", 'f', false},
-                            {"lines", 'n', true},
-                            {"since", 0, true},
-                            {"priority", 'p', true},
-                            {"tag", 't', true},
-                            {"json", 0, false}},
-                           "log [-f] [-n N] [--since TIME] [-p PRIORITY] [-t TAG]... [--json] "
-                           "[BUFFER...]",
-                           &helped);
-    if (helped) return 0;
+int Log(const Arguments& args) {
     Filter filter;
     if (args.Has("since")) {
         std::optional<std::string> since = SinceStamp(args.Value("since"));
@@ -211,13 +173,7 @@ int LogCommand::Run(const std::vector<std::string>& words) {
                                   "' is not a priority (V D I W E F, or verbose ... fatal)");
     }
     for (const std::string& tag : args.Values("tag")) filter.tags.insert(tag);
-    long long last = -1;
-    if (args.Has("lines")) {
-        const std::string& text = args.Value("lines");
-        if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != text.npos)
-            throw CliError::Usage("'" + text + "' is not a number of records");
-        last = std::stoll(text);
-    }
+    long long last = args.Count("lines", "records", -1);
     bool follow = args.Has("follow"), json = args.Has("json");
 
     std::vector<int> buffers;

@@ -1,4 +1,4 @@
-#include "ResetCommand.h"
+#include "Commands.h"
 
 #include <dirent.h>
 
@@ -13,11 +13,8 @@ namespace brelta::cli {
 
 using host::DeviceRoot;
 
-const char* ResetCommand::Usage() const {
-    return "  reset [-y|--yes]              empty the device root (asks first without --yes)\n";
-}
-
-bool ResetCommand::Confirmed(const std::string& root) {
+namespace {
+bool Confirmed(const std::string& root) {
     std::fprintf(stderr, "Empty the device root %s? [y/N] ", root.c_str());
     std::fflush(stderr);
     char answer[64] = "";
@@ -30,14 +27,11 @@ bool ResetCommand::Confirmed(const std::string& root) {
     return word == "y" || word == "Y" || word == "yes" || word == "YES" || word == "Yes";
 }
 
-int ResetCommand::Run(const std::vector<std::string>& words) {
-    // reset has no subcommand: its words are all options.
-    std::vector<std::string> all = {"reset"};
-    all.insert(all.end(), words.begin(), words.end());
-    bool helped = false;
-    Arguments args = Parse(all, {{"yes", 'y', false}}, "reset [-y|--yes]", &helped);
-    if (helped) return 0;
-    args.RequireOperands(0, 0);
+}  // namespace
+
+// A root set by mistake to a directory of one's own must not be emptied: a directory holding
+// anything the emulated TV did not make is refused.
+int Reset(const Arguments& args) {
     bool yes = args.Has("yes");
     const std::string& root = DeviceRoot::Path();
     DIR* dir = opendir(root.c_str());

@@ -1,4 +1,4 @@
-#include "SettingsCommand.h"
+#include "Commands.h"
 
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -12,8 +12,10 @@
 #include "CliError.h"
 #include "FileUtil.h"
 #include "Follow.h"
+#include "Output.h"
+#include "SettingsStore.h"
 
-namespace brelta::cli {
+namespace brelta::cli::settings {
 
 using host::FileUtil;
 using host::RootWatch;
@@ -21,86 +23,21 @@ using host::SettingsStore;
 using host::SettingType;
 
 namespace {
-// The key's file, or a usage error when the key cannot be one.
-std::string KeyPath(const std::string& key) {
-    std::string problem = SettingsStore::KeyProblem(key);
-    if (!problem.empty()) throw CliError::Usage(problem);
-    return SettingsStore::KeyPath(key);
-}
+// A key as the store holds it now. `valid` is false for a file that is not a setting.
+struct Setting {
+    std::string key;
+    bool valid = false;
+    SettingType type = SettingType::Int;
+    std::string value;  // as stored: bools 0/1, doubles as written
+};
 
-bool IsDir(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-SettingsCommand::Setting Read(const std::string& key) {
-    SettingsCommand::Setting setting;
-    setting.key = key;
-    setting.valid = SettingsStore::ReadAny(key, &setting.type, &setting.value);
-    return setting;
-}
-
-std::string WithoutSlash(std::string dir) {
-    while (!dir.empty() && dir.back() == '/') dir.pop_back();
-    if (!dir.empty()) KeyPath(dir);
-    return dir;
-}
-
-// The keys below `prefix`, each printed by `print`. A part of the store that could not be
-// read is said, and fails the command: a listing is never silently incomplete.
-template <typename Print>
-void ForEachKey(const std::string& prefix, Print print) {
-    std::vector<std::string> problems;
-    for (const std::string& key : SettingsStore::Keys(prefix, &problems)) print(key);
-    for (const std::string& problem : problems) Output::Warn(problem);
-    if (!problems.empty())
-        throw CliError::Failure("incomplete: " + Output::Count(problems.size(), "part") +
-                                " of the store could not be read");
-}
-}  // namespace
-
-const char* SettingsCommand::Usage() const {
-    return "  settings get [--json] KEY     print the value of KEY\n"
-           "  settings set KEY TYPE VALUE   write KEY (TYPE: int, bool, double, string)\n"
-           "  settings unset KEY...         remove KEY (a missing key is no error)\n"
-           "  settings list [--json] [PREFIX]\n"
-           "                                print KEY TYPE VALUE of every key (below PREFIX)\n"
-           "  settings dump [DIR]           print the keys below DIR, relative to it\n"
-           "  settings load [DIR]           write the keys of a dump (standard input) below DIR\n"
-           "  settings watch [--json] KEY...\n"
-           "                                print KEY TYPE VALUE at each change, until ^C\n";
-}
-
-const char* SettingsCommand::Details() const {
-    return "Bools are written and printed as true and false (1 and 0 are taken too), doubles\n"
-           "in their shortest form that reads back as the same number. A key that is not a\n"
-           "setting prints as KEY (not a valid setting); watch prints KEY (deleted) when a key\n"
-           "is removed. A dump is the text of list, one KEY TYPE VALUE per line, so that load\n"
-           "writes back exactly what dump read.\n"
-           "\n"
-           "--json: {\"key\":KEY,\"type\":\"int\"|\"bool\"|\"double\"|\"string\",\"value\":VALUE}, "
-           "with\n"
-           "type and value null for a file that is not a setting; watch adds \"event\":\n"
-           "\"changed\" or \"deleted\".\n";
-}
-
-int SettingsCommand::Run(const std::vector<std::string>& words) {
-    std::string command = Subcommand(words);
-    if (command == "get") return Get(words);
-    if (command == "set") return Set(words);
-    if (command == "unset") return Unset(words);
-    if (command == "list") return List(words);
-    if (command == "dump") return Dump(words);
-    if (command == "load") return Load(words);
-    if (command == "watch") return Watch(words);
-    UnknownSubcommand(command);
-}
-
-std::string SettingsCommand::Display(const Setting& setting) {
+// The value as every command prints it (SettingsStore::DisplayValue).
+std::string Display(const Setting& setting) {
     return SettingsStore::DisplayValue(setting.type, setting.value);
 }
 
-std::string SettingsCommand::Text(const Setting& setting) {
+// KEY TYPE VALUE, or KEY (not a valid setting), escaped; a blank in a key as \x20.
+std::string Text(const Setting& setting) {
     std::string key;
     for (char c : Output::Escape(setting.key))
         key += c == ' ' ? std::string("\\x20") : std::string(1, c);
@@ -109,7 +46,8 @@ std::string SettingsCommand::Text(const Setting& setting) {
            Output::Escape(Display(setting));
 }
 
-Output::Object SettingsCommand::Json(const Setting& setting) {
+// {"key":..., "type":..., "value":...}; type and value null when it is not a setting.
+Output::Object Json(const Setting& setting) {
     Output::Object object;
     object["key"] = setting.key;
     object["type"] = nullptr;
@@ -137,12 +75,46 @@ Output::Object SettingsCommand::Json(const Setting& setting) {
     return object;
 }
 
-int SettingsCommand::Get(const std::vector<std::string>& words) {
-    bool helped = false;
-    Arguments args = Parse(words, {{"json", 0, false}}, "settings get [--json] KEY", &helped);
-    if (helped) return 0;
-    args.RequireOperands(1, 1);
-    const std::string& key = args.Operands()[0];
+// The key's file, or a usage error when the key cannot be one.
+std::string KeyPath(const std::string& key) {
+    std::string problem = SettingsStore::KeyProblem(key);
+    if (!problem.empty()) throw CliError::Usage(problem);
+    return SettingsStore::KeyPath(key);
+}
+
+bool IsDir(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+Setting Read(const std::string& key) {
+    Setting setting;
+    setting.key = key;
+    setting.valid = SettingsStore::ReadAny(key, &setting.type, &setting.value);
+    return setting;
+}
+
+std::string WithoutSlash(std::string dir) {
+    while (!dir.empty() && dir.back() == '/') dir.pop_back();
+    if (!dir.empty()) KeyPath(dir);
+    return dir;
+}
+
+// The keys below `prefix`, each printed by `print`. A part of the store that could not be
+// read is said, and fails the command: a listing is never silently incomplete.
+template <typename Print>
+void ForEachKey(const std::string& prefix, Print print) {
+    std::vector<std::string> problems;
+    for (const std::string& key : SettingsStore::Keys(prefix, &problems)) print(key);
+    for (const std::string& problem : problems) Output::Warn(problem);
+    if (!problems.empty())
+        throw CliError::Failure("incomplete: " + Output::Count(problems.size(), "part") +
+                                " of the store could not be read");
+}
+}  // namespace
+
+int Get(const Arguments& args) {
+    std::string key = args.Operand(0);
     std::string path = KeyPath(key);
     Setting setting = Read(key);
     if (!setting.valid) {
@@ -157,32 +129,19 @@ int SettingsCommand::Get(const std::vector<std::string>& words) {
     return 0;
 }
 
-int SettingsCommand::Set(const std::vector<std::string>& words) {
-    bool helped = false;
-    Arguments args = Parse(words, {}, "settings set KEY TYPE VALUE", &helped);
-    if (helped) return 0;
-    args.RequireOperands(3, 3);
-    CliError::Require(
-        SettingsStore::Set(args.Operands()[0], args.Operands()[1], args.Operands()[2]));
+int Set(const Arguments& args) {
+    CliError::Require(SettingsStore::Set(args.Operand(0), args.Operand(1), args.Operand(2)));
     return 0;
 }
 
-int SettingsCommand::Unset(const std::vector<std::string>& words) {
-    bool helped = false;
-    Arguments args = Parse(words, {}, "settings unset KEY...", &helped);
-    if (helped) return 0;
-    args.RequireOperands(1, static_cast<size_t>(-1));
+int Unset(const Arguments& args) {
     for (const std::string& key : args.Operands()) KeyPath(key);
     for (const std::string& key : args.Operands()) CliError::Require(SettingsStore::Remove(key));
     return 0;
 }
 
-int SettingsCommand::List(const std::vector<std::string>& words) {
-    bool helped = false;
-    Arguments args = Parse(words, {{"json", 0, false}}, "settings list [--json] [PREFIX]", &helped);
-    if (helped) return 0;
-    args.RequireOperands(0, 1);
-    std::string prefix = args.Operands().empty() ? "" : args.Operands()[0];
+int List(const Arguments& args) {
+    std::string prefix = args.Operand(0);
     bool json = args.Has("json");
     ForEachKey(prefix, [json](const std::string& key) {
         Setting setting = Read(key);
@@ -194,12 +153,8 @@ int SettingsCommand::List(const std::vector<std::string>& words) {
     return 0;
 }
 
-int SettingsCommand::Dump(const std::vector<std::string>& words) {
-    bool helped = false;
-    Arguments args = Parse(words, {}, "settings dump [DIR]", &helped);
-    if (helped) return 0;
-    args.RequireOperands(0, 1);
-    std::string dir = WithoutSlash(args.Operands().empty() ? "" : args.Operands()[0]);
+int Dump(const Arguments& args) {
+    std::string dir = WithoutSlash(args.Operand(0));
     std::string prefix = dir.empty() ? "" : dir + "/";
     ForEachKey(prefix, [&prefix](const std::string& key) {
         Setting setting = Read(key);
@@ -211,12 +166,8 @@ int SettingsCommand::Dump(const std::vector<std::string>& words) {
     return 0;
 }
 
-int SettingsCommand::Load(const std::vector<std::string>& words) {
-    bool helped = false;
-    Arguments args = Parse(words, {}, "settings load [DIR] < DUMP", &helped);
-    if (helped) return 0;
-    args.RequireOperands(0, 1);
-    std::string dir = WithoutSlash(args.Operands().empty() ? "" : args.Operands()[0]);
+int Load(const Arguments& args) {
+    std::string dir = WithoutSlash(args.Operand(0));
     // Every line is checked before the first is written: a dump with a bad line changes
     // nothing.
     std::vector<SettingsStore::Entry> entries;
@@ -246,11 +197,7 @@ int SettingsCommand::Load(const std::vector<std::string>& words) {
     return 0;
 }
 
-int SettingsCommand::Watch(const std::vector<std::string>& words) {
-    bool helped = false;
-    Arguments args = Parse(words, {{"json", 0, false}}, "settings watch [--json] KEY...", &helped);
-    if (helped) return 0;
-    args.RequireOperands(1, static_cast<size_t>(-1));
+int Watch(const Arguments& args) {
     for (const std::string& key : args.Operands()) KeyPath(key);
     bool json = args.Has("json");
     // Whether each key was there when it was last printed: a directory watched afresh says
@@ -311,4 +258,4 @@ int SettingsCommand::Watch(const std::vector<std::string>& words) {
     return 0;
 }
 
-}  // namespace brelta::cli
+}  // namespace brelta::cli::settings

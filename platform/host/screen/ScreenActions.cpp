@@ -4,7 +4,7 @@
 
 #include "Faults.h"
 #include "NotificationPress.h"
-#include "NotificationScreen.h"
+#include "NotificationReplay.h"
 #include "SettingsStore.h"
 #include "UsbDevices.h"
 
@@ -44,10 +44,10 @@ Result ScreenActions::Toast(const json& request) {
     if (!id.is_number_integer() || !event.is_number_integer() || id.get<long long>() <= 0 ||
         id.get<long long>() > INT_MAX)
         return {kBad, "a press names a toast id and an event"};
-    std::vector<host::NotificationScreen::Shown> onScreen;
+    std::vector<host::NotificationReplay::Shown> onScreen;
     host::JsonJournalReader::Skipped skipped;
     std::string error;
-    if (!host::NotificationScreen::Read(&onScreen, &skipped, &error))
+    if (!host::NotificationReplay::Read(&onScreen, &skipped, &error))
         return {kFailed, "cannot read " + error};
     long long pid = 0, number = event.get<long long>();
     // Out of int's range is no event either (NotificationPress refuses -1).

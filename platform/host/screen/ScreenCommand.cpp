@@ -1,4 +1,4 @@
-#include "ScreenCommand.h"
+#include "Commands.h"
 
 #include <glib-unix.h>
 #include <signal.h>
@@ -15,8 +15,6 @@
 namespace brelta::cli {
 
 namespace {
-constexpr const char* kSynopsis = "screen [--port N] [--listen ADDRESS] [--root DIR]";
-
 // The signals that end the screen, each of which ends its runs too. (Any other death
 // reaches the runs from the kernel, as SIGTERM: RemoteRuns.)
 struct EndSignal {
@@ -49,49 +47,16 @@ std::string ToolBesideUs() {
 }
 }  // namespace
 
-const char* ScreenCommand::Usage() const {
-    return "  screen [--port N] [--listen ADDRESS] [--root DIR]\n"
-           "                                serve the TV's screen and a remote as a page on\n"
-           "                                127.0.0.1 (or ADDRESS), until ^C\n";
-}
-
-const char* ScreenCommand::Details() const {
-    return "Options:\n"
-           "  --port N            the port; default: any free one\n"
-           "  --listen ADDRESS    the address of one interface instead of 127.0.0.1\n"
-           "  --root DIR          the device root\n"
-           "\n"
-           "Prints the address to open, with a one-time token, and serves the page until\n"
-           "^C: the TV's toasts, popups and application pages, a remote that runs the tool\n"
-           "with one of its command ids, and the log, settings, USB devices, fault scripts and\n"
-           "launches of the root, live.\n";
-}
-
-int ScreenCommand::Run(const std::vector<std::string>& args) {
+int Screen(const Arguments& args) {
     screen::ScreenServer::Options options;
     options.tool = ToolBesideUs();
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& word = args[i];
-        if (word != "--port" && word != "--listen" && word != "--root")
-            throw CliError::Usage("unexpected '" + word + "'; usage: brelta-device " + kSynopsis);
-        if (i + 1 == args.size()) throw CliError::Usage(word + " needs a value");
-        const std::string& value = args[++i];
+    if (args.Has("port")) {
         int port = 0;
-        if (word == "--port") {
-            if (!host::SettingsStore::ParseInt(value, &port) || port < 0 || port > 65535)
-                throw CliError::Usage("'" + value + "' is not a port number");
-            options.port = static_cast<unsigned>(port);
-        } else if (word == "--listen") {
-            options.listen = value;
-        } else {
-            // The runs of the remote get the root by the environment: it must not depend on
-            // the directory they start in.
-            gchar* absolute = g_canonicalize_filename(value.c_str(), nullptr);
-            g_setenv("BRELTA_DEVICE_ROOT", absolute, TRUE);
-            g_free(absolute);
-            host::DeviceRoot::Reset();
-        }
+        if (!host::SettingsStore::ParseInt(args.Value("port"), &port) || port < 0 || port > 65535)
+            throw CliError::Usage("'" + args.Value("port") + "' is not a port number");
+        options.port = static_cast<unsigned>(port);
     }
+    options.listen = args.Value("listen", options.listen);
     if (access(options.tool.c_str(), X_OK) != 0)
         std::fprintf(stderr, "brelta-device: note: %s is missing: the remote will not work\n",
                      options.tool.c_str());

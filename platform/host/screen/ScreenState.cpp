@@ -1,11 +1,11 @@
 #include "ScreenState.h"
 
+#include <dlog.h>
 #include <glib-unix.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 #include "DeviceRoot.h"
@@ -13,9 +13,8 @@
 #include "FileUtil.h"
 #include "JsonJournal.h"
 #include "JsonJournalReader.h"
-#include "LogWriter.h"
 #include "Markup.h"
-#include "NotificationScreen.h"
+#include "NotificationReplay.h"
 #include "SettingsStore.h"
 #include "UsbDevices.h"
 
@@ -24,9 +23,6 @@ namespace brelta::screen {
 using json = nlohmann::ordered_json;
 
 namespace {
-constexpr int kMainBuffer = 0;
-constexpr int kSystemBuffer = 2;
-constexpr size_t kStampLength = host::LogRecord::kStampLength;
 constexpr size_t kMaxExitWatches = 64;
 constexpr size_t kBacklog = 256 * 1024;
 constexpr const char* kAlertApp = "org.tizen.alert-syspopup";
@@ -70,11 +66,9 @@ ScreenState::ScreenState(Broadcast broadcast, Records records)
       m_Posts(RootPath(host::JsonJournal::kNotifications), true, host::LineStream::kMaxLineBytes,
               kBacklog),
       m_LaunchTail(RootPath(host::JsonJournal::kLaunches), true, host::LineStream::kMaxLineBytes,
-                   kBacklog),
-      m_MainLog(host::LogWriter::BufferPath(kMainBuffer), true, host::LineStream::kMaxLineBytes,
-                kBacklog),
-      m_SystemLog(host::LogWriter::BufferPath(kSystemBuffer), true, host::LineStream::kMaxLineBytes,
-                  kBacklog) {
+                   kBacklog) {
+    m_Log.Add(LOG_ID_MAIN, true, kBacklog);
+    m_Log.Add(LOG_ID_SYSTEM, true, kBacklog);
     ReadPosts();
     ReadLaunches(true);
     bool restarted = false;
@@ -118,12 +112,12 @@ json ScreenState::Toasts() {
     ReadPosts();
     gint64 now = g_get_monotonic_time();
     json toasts = json::array();
-    std::vector<host::NotificationScreen::Shown> on_screen;
+    std::vector<host::NotificationReplay::Shown> on_screen;
     host::JsonJournalReader::Skipped skipped;
     std::string error;
     // A journal that cannot be read shows no toast, as a TV whose service is down.
-    host::NotificationScreen::Read(&on_screen, &skipped, &error);
-    for (const host::NotificationScreen::Shown& shown : on_screen) {
+    host::NotificationReplay::Read(&on_screen, &skipped, &error);
+    for (const host::NotificationReplay::Shown& shown : on_screen) {
         if (!ProcessLives(shown.pid)) continue;
         WatchExit(shown.pid);
         const host::NotificationRecord& record = *shown.record;
@@ -147,7 +141,6 @@ json ScreenState::Toasts() {
         AddAge(&toast, posted != m_PostedAt.end() ? posted->second : now, now);
         toasts.push_back(std::move(toast));
     }
-    m_Toasts = toasts;
     return toasts;
 }
 
@@ -184,7 +177,7 @@ void ScreenState::ReadLaunches(bool startup) {
         if (launch.value("app_id", json()) == kAlertApp && text != nullptr) {
             int red = 0, green = 0, blue = 0;
             json colour = nullptr;
-            if (host::Markup::Colour(text->get<std::string>(), &red, &green, &blue)) {
+            if (host::Markup::FontColour(text->get<std::string>(), &red, &green, &blue)) {
                 char hex[8];
                 g_snprintf(hex, sizeof hex, "#%02x%02x%02x", red, green, blue);
                 colour = hex;
@@ -273,37 +266,24 @@ json ScreenState::Faults() {
 }
 
 std::string ScreenState::ReadLog(bool* restarted) {
-    host::LineStream::Batch main = m_MainLog.ReadAvailable(), system = m_SystemLog.ReadAvailable();
-    *restarted = main.restarted || system.restarted;
+    // A buffer that cannot be read (a FIFO in its place) shows no records, as on a TV whose
+    // log is broken; the other is shown on.
+    std::vector<std::string> fresh;
+    m_Log.Drain([this, &fresh](const host::LogMerge::Record& record) {
+        m_Records(record);
+        fresh.push_back(Text({{"time", record.time},
+                              {"pid", record.pid},
+                              {"priority", std::string(1, record.priority)},
+                              {"tag", record.tag},
+                              {"message", record.message}}));
+    });
+    *restarted = m_Log.Restarted();
     if (*restarted) {
         m_LogRecords.clear();
         m_LogBytes = 0;
     }
-    // One sequence by time stamp ("2026-12-05T13:46:45.123Z" sorts as text); each buffer's
-    // own order stays.
-    std::vector<std::string> lines = std::move(main.lines);
-    lines.insert(lines.end(), system.lines.begin(), system.lines.end());
-    std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
-        return a.compare(0, kStampLength, b, 0, kStampLength) < 0;
-    });
     std::string records;
-    for (const std::string& line : lines) {
-        host::LogRecord record;
-        json fields = {{"time", nullptr},
-                       {"pid", nullptr},
-                       {"priority", nullptr},
-                       {"tag", nullptr},
-                       {"message", line}};
-        // A line that is no record (torn, or written by hand) is shown as it is.
-        if (host::LogRecord::Parse(line, &record)) {
-            fields = {{"time", record.time},
-                      {"pid", record.pid},
-                      {"priority", std::string(1, record.priority)},
-                      {"tag", record.tag},
-                      {"message", record.message}};
-            m_Records(record);
-        }
-        std::string text = Text(fields);
+    for (std::string& text : fresh) {
         records += (records.empty() ? "" : ",") + text;
         m_LogBytes += text.size();
         m_LogRecords.push_back(std::move(text));

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "LineStream.h"
-#include "LogRecord.h"
+#include "LogMerge.h"
 #include "RootWatch.h"
 
 namespace brelta::screen {
@@ -41,8 +41,6 @@ public:
     void Refresh(unsigned areas);
     // Every part and the latest log records, for a page that has just connected.
     std::vector<Event> Snapshot();
-    // The toasts as the page was last told, with their buttons: what a press may act on.
-    const nlohmann::ordered_json& ShownToasts() const { return m_Toasts; }
 
     // JSON text that never fails on bytes that are not UTF-8 (a record keeps the bytes the
     // tool wrote; the page shows a replacement character for them).
@@ -89,10 +87,8 @@ private:
     Records m_Records;
     host::LineStream m_Posts;
     host::LineStream m_LaunchTail;
-    host::LineStream m_MainLog;
-    host::LineStream m_SystemLog;
+    host::LogMerge m_Log;  // main and system
     std::map<int, gint64> m_PostedAt;
-    nlohmann::ordered_json m_Toasts = nlohmann::ordered_json::array();
     std::deque<Arrived> m_Launches;
     size_t m_LaunchBytes = 0;
     std::deque<std::string> m_LogRecords;  // JSON text of each

@@ -82,7 +82,7 @@ const std::string& DeviceRoot::Path() {
     return *g_root;
 }
 
-std::string DeviceRoot::Dir(const std::string& relative) {
+std::string DeviceRoot::MakeDir(const std::string& relative) {
     std::string dir = Path() + "/" + relative;
     FileUtil::MakeDirs(dir);
     return dir;

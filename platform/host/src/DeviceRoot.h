@@ -10,9 +10,9 @@ namespace brelta::host {
 class DeviceRoot {
 public:
     static const std::string& Path();
-    // $ROOT/<relative>, with the directories of <relative> created on demand. Returns the
-    // path whether or not the directories could be made: the caller's own call then fails.
-    static std::string Dir(const std::string& relative);
+    // Makes the directory $ROOT/<relative> (and its parents) and returns its path, whether
+    // or not it could be made: the caller's own call on the path then fails.
+    static std::string MakeDir(const std::string& relative);
     // A device path such as "/dev/ocm" under the root; the parent directory is created.
     static std::string DevicePath(const std::string& device_path);
     static void Reset();

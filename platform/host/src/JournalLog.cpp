@@ -1,8 +1,10 @@
 #include "JournalLog.h"
 
+#include <dlog.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <syslog.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,17 +55,17 @@ bool JournalLog::Available(std::string* reason) {
 
 int JournalLog::SyslogLevel(int priority) {
     switch (priority) {
-        case 2:  // verbose
-        case 3:  // debug
-            return 7;
-        case 5:
-            return 4;  // warning
-        case 6:
-            return 3;  // error
-        case 7:
-            return 2;  // fatal: critical, short of taking the machine down with it
+        case DLOG_VERBOSE:
+        case DLOG_DEBUG:
+            return LOG_DEBUG;
+        case DLOG_WARN:
+            return LOG_WARNING;
+        case DLOG_ERROR:
+            return LOG_ERR;
+        case DLOG_FATAL:
+            return LOG_CRIT;  // short of taking the machine down with it
         default:
-            return 6;  // info, and what the platform prints as info
+            return LOG_INFO;  // and what the platform prints as info
     }
 }
 

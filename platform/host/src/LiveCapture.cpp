@@ -208,15 +208,15 @@ std::string LiveCapture::HelperPath() {
 }
 
 std::string LiveCapture::PidPath() {
-    return DeviceRoot::Dir("network") + "/capture.pid";
+    return DeviceRoot::MakeDir("network") + "/capture.pid";
 }
 
 std::string LiveCapture::InterfacePath() {
-    return DeviceRoot::Dir("network") + "/capture_interface";
+    return DeviceRoot::MakeDir("network") + "/capture_interface";
 }
 
 std::string LiveCapture::SecondsPath() {
-    return DeviceRoot::Dir("network") + "/capture_seconds";
+    return DeviceRoot::MakeDir("network") + "/capture_seconds";
 }
 
 bool LiveCapture::Find(Helper* helper) {
@@ -259,7 +259,7 @@ int LiveCapture::Start() {
     // Of two starts at one moment, the second waits for the first's verdict, and then finds
     // its capture running rather than start another over the same file.
     int lock =
-        FileUtil::OpenRegular(DeviceRoot::Dir("network") + "/capture.lock", O_RDWR | O_CREAT);
+        FileUtil::OpenRegular(DeviceRoot::MakeDir("network") + "/capture.lock", O_RDWR | O_CREAT);
     const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kStartWait);
     if (lock >= 0 && !FileUtil::LockWithin(lock, static_cast<int>(wait.count()))) {
         close(lock);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include <dlog.h>
+
 #include "DeviceRoot.h"
 #include "FileUtil.h"
 #include "TerminalView.h"
@@ -15,17 +17,17 @@ namespace brelta::host {
 
 char LogWriter::PriorityLetter(int priority) {
     switch (priority) {
-        case 2:
+        case DLOG_VERBOSE:
             return 'V';
-        case 3:
+        case DLOG_DEBUG:
             return 'D';
-        case 4:
+        case DLOG_INFO:
             return 'I';
-        case 5:
+        case DLOG_WARN:
             return 'W';
-        case 6:
+        case DLOG_ERROR:
             return 'E';
-        case 7:
+        case DLOG_FATAL:
             return 'F';
         default:
             return 'I';  // DEFAULT, UNKNOWN and SILENT: the platform prints them as info
@@ -34,13 +36,13 @@ char LogWriter::PriorityLetter(int priority) {
 
 std::string LogWriter::BufferName(int buffer) {
     switch (buffer) {
-        case 0:
+        case LOG_ID_MAIN:
             return "main";
-        case 1:
+        case LOG_ID_RADIO:
             return "radio";
-        case 2:
+        case LOG_ID_SYSTEM:
             return "system";
-        case 3:
+        case LOG_ID_APPS:
             return "apps";
         default:
             return "buffer" + std::to_string(buffer);

@@ -58,7 +58,7 @@ std::string Markup::Strip(const std::string& markup) {
     return text;
 }
 
-bool Markup::Colour(const std::string& markup, int* red, int* green, int* blue) {
+bool Markup::FontColour(const std::string& markup, int* red, int* green, int* blue) {
     size_t pos = 0;
     while ((pos = markup.find('<', pos)) != std::string::npos) {
         size_t close = markup.find('>', pos);
@@ -87,7 +87,7 @@ bool Markup::Colour(const std::string& markup, int* red, int* green, int* blue) 
 std::string Markup::ToAnsi(const std::string& markup) {
     std::string text = VisibleText::Escape(Strip(markup));
     int red = 0, green = 0, blue = 0;
-    if (!Colour(markup, &red, &green, &blue)) return text;
+    if (!FontColour(markup, &red, &green, &blue)) return text;
     char start[32];
     snprintf(start, sizeof start, "\x1b[1;38;2;%d;%d;%dm", red, green, blue);
     return start + text + "\x1b[0m";

@@ -12,8 +12,9 @@ public:
     // The text with every <...> tag removed and &lt; &gt; &amp; &quot; &apos; decoded. A '<'
     // that no '>' closes is text.
     static std::string Strip(const std::string& markup);
-    // The first "color=#RRGGBB" inside a tag; false when there is none or it is malformed.
-    static bool Colour(const std::string& markup, int* red, int* green, int* blue);
+    // The font colour: the first "color=#RRGGBB" inside a tag; false when there is none or it is
+    // malformed.
+    static bool FontColour(const std::string& markup, int* red, int* green, int* blue);
     // The text drawn in the mark-up's colour with a 24-bit ANSI sequence, or plain when the
     // mark-up has no colour. Control characters are escaped so that the text cannot steer
     // the terminal.

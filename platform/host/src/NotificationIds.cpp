@@ -36,7 +36,7 @@ int Advance(int fd) {
 }  // namespace
 
 int NotificationIds::Next() {
-    std::string path = DeviceRoot::Dir("notifications") + "/last_id";
+    std::string path = DeviceRoot::MakeDir("notifications") + "/last_id";
     int fd = FileUtil::OpenRegular(path, O_RDWR | O_CREAT);
     if (fd < 0) return 0;
     int id = FileUtil::LockWithin(fd, kLockWaitMs) ? Advance(fd) : 0;

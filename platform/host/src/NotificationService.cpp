@@ -202,7 +202,7 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
         // Watching before the post is journalled: whoever reads the id from the journal
         // and presses at once is seen.
         if (state.watch == 0)
-            state.watch = NotificationInput::Watch(DeviceRoot::Dir(kInputDir), state.serial);
+            state.watch = NotificationInput::Watch(DeviceRoot::MakeDir(kInputDir), state.serial);
         NotificationDisplay& display = NotificationDisplay::Current();
         if (!display.Show(id, *handle)) return NOTIFICATION_ERROR_IO_ERROR;
         if (!JournalPost(*handle)) {

@@ -37,7 +37,7 @@ bool WriteState(const char* state) {
 }  // namespace
 
 std::string PacketCapture::StatePath() {
-    return DeviceRoot::Dir("network") + "/tcpdump";
+    return DeviceRoot::MakeDir("network") + "/tcpdump";
 }
 
 std::string PacketCapture::FilePath() {

@@ -12,7 +12,7 @@ bool TerminalView::Enabled() {
     return enabled;
 }
 
-bool TerminalView::Colour() {
+bool TerminalView::MayColour() {
     static const bool colour = [] {
         const char* noColour = getenv("NO_COLOR");
         const char* term = getenv("TERM");

@@ -12,7 +12,7 @@ public:
     static bool Enabled();
     // Whether what is drawn may be coloured: on a terminal, unless NO_COLOR is set (to
     // anything but nothing) or TERM is dumb.
-    static bool Colour();
+    static bool MayColour();
     static void ShowRecord(const std::string& record);
     // Writes text to standard error as it is (one write), when enabled.
     static void Show(const std::string& text);

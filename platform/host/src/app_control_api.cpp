@@ -72,7 +72,7 @@ int app_control_send_launch_request(app_control_h app_control, app_control_reply
     AppControl::Record(*app_control, result);
     if (brelta::host::TerminalView::Enabled())
         brelta::host::TerminalView::Show(
-            AppControl::Describe(*app_control, result, brelta::host::TerminalView::Colour()));
+            AppControl::Describe(*app_control, result, brelta::host::TerminalView::MayColour()));
     return result;
 }
 

@@ -14,7 +14,7 @@ extern "C" int wifi_set_module_low(void) {
     int status = 0;
     if (Faults::Fail("wifi_set_module_low", &status)) return status;
     // The bare word, without a newline: readers compare it as it stands.
-    if (!FileUtil::WriteAtomically(DeviceRoot::Dir("network") + "/wifi_module", "low"))
+    if (!FileUtil::WriteAtomically(DeviceRoot::MakeDir("network") + "/wifi_module", "low"))
         return CONNECTION_ERROR_OPERATION_FAILED;
     return CONNECTION_ERROR_NONE;
 }

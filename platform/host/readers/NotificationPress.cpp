@@ -14,12 +14,12 @@ bool NotificationPress::PosterRuns(long long pid) {
     return pid > 0 && pid <= INT_MAX && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
 }
 
-Outcome NotificationPress::Press(const std::vector<NotificationScreen::Shown>& onScreen, int id,
+Outcome NotificationPress::Press(const std::vector<NotificationReplay::Shown>& onScreen, int id,
                                  int event, long long* pid) {
     if (event != 0 && event != 1 && event != kHidden) return Outcome::Invalid("no such event");
     std::string name = "notification " + std::to_string(id);
     *pid = 0;
-    for (const NotificationScreen::Shown& shown : onScreen) {
+    for (const NotificationReplay::Shown& shown : onScreen) {
         if (shown.id != id) continue;
         if (event != kHidden && shown.record->Buttons().count(event + 1) == 0)
             return Outcome::Refused(name + " has no button " + std::to_string(event + 1));

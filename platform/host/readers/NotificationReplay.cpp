@@ -1,4 +1,4 @@
-#include "NotificationScreen.h"
+#include "NotificationReplay.h"
 
 #include <algorithm>
 #include <climits>
@@ -8,7 +8,7 @@
 namespace brelta::host {
 
 namespace {
-using Json = NotificationScreen::Json;
+using Json = NotificationReplay::Json;
 
 // Ids are positive ints: anything else in a journal was not written by the service and
 // would turn into another notification's id if it were narrowed.
@@ -30,12 +30,12 @@ const char* StringMember(const Json& object, const char* name) {
 }
 }  // namespace
 
-int NotificationScreen::Id(const Json& line, const char* member) {
+int NotificationReplay::Id(const Json& line, const char* member) {
     auto it = line.find(member);
     return it == line.end() ? 0 : AsId(*it);
 }
 
-void NotificationScreen::Apply(const Json& line) {
+void NotificationReplay::Apply(const Json& line) {
     size_t order = m_Lines++;
     const char* opText = StringMember(line, "op");
     std::string op = opText != nullptr ? opText : "";
@@ -51,7 +51,7 @@ void NotificationScreen::Apply(const Json& line) {
     }
 }
 
-std::vector<NotificationScreen::Shown> NotificationScreen::Now() const {
+std::vector<NotificationReplay::Shown> NotificationReplay::Now() const {
     std::vector<const std::pair<const int, Entry>*> sorted;
     for (const auto& item : m_Shown) sorted.push_back(&item);
     std::sort(sorted.begin(), sorted.end(),
@@ -63,9 +63,9 @@ std::vector<NotificationScreen::Shown> NotificationScreen::Now() const {
     return result;
 }
 
-bool NotificationScreen::Read(std::vector<Shown>* shown, JsonJournalReader::Skipped* skipped,
+bool NotificationReplay::Read(std::vector<Shown>* shown, JsonJournalReader::Skipped* skipped,
                               std::string* error) {
-    NotificationScreen screen;
+    NotificationReplay screen;
     if (!JsonJournalReader::ForEach(
             JsonJournal::kNotifications, [&screen](const Json& line) { screen.Apply(line); },
             skipped, error))
@@ -74,7 +74,7 @@ bool NotificationScreen::Read(std::vector<Shown>* shown, JsonJournalReader::Skip
     return true;
 }
 
-std::unique_ptr<NotificationRecord> NotificationScreen::RecordFromPost(const Json& post) {
+std::unique_ptr<NotificationRecord> NotificationReplay::RecordFromPost(const Json& post) {
     auto record = std::make_unique<NotificationRecord>(IntMember(post, "type").value_or(0));
     record->SetId(Id(post));
     record->SetText(0, StringMember(post, "title"), nullptr);

@@ -1,5 +1,5 @@
-#ifndef BRELTA_HOST_NOTIFICATIONSCREEN_H
-#define BRELTA_HOST_NOTIFICATIONSCREEN_H
+#ifndef BRELTA_HOST_NOTIFICATIONREPLAY_H
+#define BRELTA_HOST_NOTIFICATIONREPLAY_H
 
 #include <map>
 #include <memory>
@@ -11,10 +11,10 @@
 
 namespace brelta::host {
 
-// What the emulated TV shows, read back from the journal of the notification service,
-// $ROOT/notifications/journal: every process on the root appends its posts, deletions and
-// delivered events to it, so it alone tells what is on screen.
-class NotificationScreen {
+// The notification journal ($ROOT/notifications/journal) replayed line by line, oldest first,
+// to tell what the emulated TV shows now: every process on the root appends its posts,
+// deletions and delivered events to it, and no file holds the screen itself.
+class NotificationReplay {
 public:
     using Json = JsonJournalReader::Json;
     struct Shown {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "NotificationScreen.h"
+#include "NotificationReplay.h"
 #include "Outcome.h"
 
 namespace brelta::host {
@@ -20,11 +20,11 @@ public:
     // Whether the process that posted still runs: only it draws its notifications, times
     // them out and takes their input. A pid reused by another process counts as the poster.
     static bool PosterRuns(long long pid);
-    // Acts on notification `id`, one of `onScreen` (NotificationScreen::Read), which must
+    // Acts on notification `id`, one of `onScreen` (NotificationReplay::Read), which must
     // still be up: its poster runs and, for a press, it has that button. The input file is
     // complete when it appears (renamed into place), so that the poster takes it at once;
     // *pid receives the poster.
-    static Outcome Press(const std::vector<NotificationScreen::Shown>& onScreen, int id, int event,
+    static Outcome Press(const std::vector<NotificationReplay::Shown>& onScreen, int id, int event,
                          long long* pid);
 };
 

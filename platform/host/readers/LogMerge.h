@@ -25,7 +25,8 @@ public:
     void Add(int buffer, bool follow, size_t backlog = 0);
     // Hands each record that is there now to `each`, in time order: a buffer's own order is
     // kept, and on equal times the buffer added first goes first. False when a buffer cannot
-    // be read (ErrorText() says why); the records before it have been handed out.
+    // be read (ErrorText() says why of the first): the records of the others have all been
+    // handed out.
     bool Drain(const std::function<void(const Record&)>& each);
     const std::string& ErrorText() const { return m_Error; }
     // Followed: whether a buffer was taken up afresh since the last call (LineStream's
@@ -42,8 +43,9 @@ private:
         size_t broken = 0;
         size_t restarts = 0;
     };
-    // Reads the source's next record into `ahead`; false at its end for now, or on an error.
-    bool Advance(Source& source);
+    // Reads the source's next record into `ahead` (Line), or says why there is none: its end
+    // for now, or an error.
+    LineStream::Result Advance(Source& source);
 
     std::vector<Source> m_Sources;
     std::string m_Error;

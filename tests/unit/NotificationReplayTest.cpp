@@ -7,12 +7,12 @@
 
 #include "JsonLine.h"
 #include "NotificationRecord.h"
-#include "NotificationScreen.h"
+#include "NotificationReplay.h"
 
 using brelta::host::JsonJournalReader;
 using brelta::host::JsonLine;
 using brelta::host::NotificationRecord;
-using brelta::host::NotificationScreen;
+using brelta::host::NotificationReplay;
 
 namespace {
 
@@ -31,9 +31,9 @@ NotificationRecord Titled(int id, const char* title) {
     return record;
 }
 
-TEST(NotificationScreen, OnScreenIsPostedAndNeitherDeletedNorEnded) {
+TEST(NotificationReplay, OnScreenIsPostedAndNeitherDeletedNorEnded) {
     std::string deep = std::string(100000, '[') + std::string(100000, ']');
-    NotificationScreen screen;
+    NotificationReplay screen;
     size_t parsed = 0;
     for (const std::string& text : std::vector<std::string>{
              PostLine(Titled(1, "one"), 10),
@@ -67,7 +67,7 @@ TEST(NotificationScreen, OnScreenIsPostedAndNeitherDeletedNorEnded) {
     EXPECT_EQ(screen.Now()[1].record->FindText(0)->text, "one again");
 }
 
-TEST(NotificationScreen, APostLineRebuildsTheRecordThatWroteIt) {
+TEST(NotificationReplay, APostLineRebuildsTheRecordThatWroteIt) {
     NotificationRecord record(0);
     record.SetId(7);
     record.SetText(0, "TCP Dump tool", "TITLE");
@@ -84,7 +84,7 @@ TEST(NotificationScreen, APostLineRebuildsTheRecordThatWroteIt) {
     auto parsed = JsonJournalReader::Parse(line);
     ASSERT_TRUE(parsed);
     // Written again, it is the same line: nothing is lost or added on the way.
-    EXPECT_EQ(PostLine(*NotificationScreen::RecordFromPost(*parsed), 99), line);
+    EXPECT_EQ(PostLine(*NotificationReplay::RecordFromPost(*parsed), 99), line);
 }
 
 }  // namespace

@@ -13,17 +13,16 @@ void LogMerge::Add(int buffer, bool follow, size_t backlog) {
         0});
 }
 
-bool LogMerge::Advance(Source& source) {
+LineStream::Result LogMerge::Advance(Source& source) {
     std::string line;
     for (;;) {
         LineStream::Result result = source.lines.Next(&line);
-        if (result == LineStream::Result::Error) m_Error = source.lines.ErrorText();
-        if (result != LineStream::Result::Line) return false;
+        if (result != LineStream::Result::Line) return result;
         Record record;
         if (LogRecord::Parse(line, &record)) {
             record.buffer = source.name;
             source.ahead = std::move(record);
-            return true;
+            return result;
         }
         ++source.broken;
     }
@@ -31,17 +30,25 @@ bool LogMerge::Advance(Source& source) {
 
 bool LogMerge::Drain(const std::function<void(const Record&)>& each) {
     m_Error.clear();
+    // A buffer that cannot be read sits this drain out; the others are merged without it.
+    std::vector<bool> failed(m_Sources.size(), false);
     for (;;) {
         Source* best = nullptr;
-        for (Source& source : m_Sources) {
-            if (!source.ahead && !Advance(source)) {
-                if (!m_Error.empty()) return false;
-                continue;
+        for (size_t i = 0; i < m_Sources.size(); ++i) {
+            Source& source = m_Sources[i];
+            if (failed[i]) continue;
+            if (!source.ahead) {
+                LineStream::Result result = Advance(source);
+                if (result == LineStream::Result::Error) {
+                    failed[i] = true;
+                    if (m_Error.empty()) m_Error = source.lines.ErrorText();
+                }
+                if (result != LineStream::Result::Line) continue;
             }
             // Time stamps of one form sort as text.
             if (best == nullptr || source.ahead->time < best->ahead->time) best = &source;
         }
-        if (best == nullptr) return true;
+        if (best == nullptr) return m_Error.empty();
         each(*best->ahead);
         best->ahead.reset();
     }
