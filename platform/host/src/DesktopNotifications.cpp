@@ -253,7 +253,8 @@ void DesktopNotifications::Listen(Listener* listener) {
 }
 
 void DesktopNotifications::Warn(const char* service, const std::string& reason) {
-    std::string line = std::string("brelta: ") + service + ": " + VisibleText::Escape(reason) + "\n";
+    std::string line =
+        std::string("brelta: ") + service + ": " + VisibleText::Escape(reason) + "\n";
     std::fputs(line.c_str(), stderr);
 }
 
