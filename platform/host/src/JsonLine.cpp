@@ -1,37 +1,55 @@
 #include "JsonLine.h"
 
+#include <nlohmann/json.hpp>
+
+#include <vector>
+
 namespace brelta::host {
 
 using Json = nlohmann::ordered_json;
 
-Json* JsonLine::Put(Json value) {
-    if (m_Open.empty()) {
-        m_Root = std::move(value);
-        return &m_Root;
+struct JsonLine::Building {
+    Json root;
+    // The open objects and arrays, innermost last.
+    std::vector<Json*> open;
+    std::optional<std::string> name;
+
+    // Puts a value into the open object (under the pending name) or array, or makes it the
+    // whole line; returns where it now lives.
+    Json* Put(Json value) {
+        if (open.empty()) {
+            root = std::move(value);
+            return &root;
+        }
+        Json* container = open.back();
+        if (container->is_array()) {
+            container->push_back(std::move(value));
+            return &container->back();
+        }
+        std::string member = name.value_or("");
+        name.reset();
+        (*container)[member] = std::move(value);
+        return &(*container)[member];
     }
-    Json* container = m_Open.back();
-    if (container->is_array()) {
-        container->push_back(std::move(value));
-        return &container->back();
-    }
-    std::string name = m_Name.value_or("");
-    m_Name.reset();
-    (*container)[name] = std::move(value);
-    return &(*container)[name];
-}
+};
+
+JsonLine::JsonLine() : m_Building(std::make_unique<Building>()) {}
+JsonLine::~JsonLine() = default;
+JsonLine::JsonLine(JsonLine&&) noexcept = default;
+JsonLine& JsonLine::operator=(JsonLine&&) noexcept = default;
 
 JsonLine& JsonLine::BeginObject() {
-    m_Open.push_back(Put(Json::object()));
+    m_Building->open.push_back(m_Building->Put(Json::object()));
     return *this;
 }
 
 JsonLine& JsonLine::EndObject() {
-    if (!m_Open.empty()) m_Open.pop_back();
+    if (!m_Building->open.empty()) m_Building->open.pop_back();
     return *this;
 }
 
 JsonLine& JsonLine::BeginArray() {
-    m_Open.push_back(Put(Json::array()));
+    m_Building->open.push_back(m_Building->Put(Json::array()));
     return *this;
 }
 
@@ -40,12 +58,12 @@ JsonLine& JsonLine::EndArray() {
 }
 
 JsonLine& JsonLine::Member(const char* name) {
-    m_Name = name != nullptr ? name : "";
+    m_Building->name = name != nullptr ? name : "";
     return *this;
 }
 
 JsonLine& JsonLine::String(const std::string& value) {
-    Put(value);
+    m_Building->Put(value);
     return *this;
 }
 
@@ -54,7 +72,7 @@ JsonLine& JsonLine::StringOrNull(const char* value) {
 }
 
 JsonLine& JsonLine::Int(long long value) {
-    Put(value);
+    m_Building->Put(value);
     return *this;
 }
 
@@ -63,12 +81,12 @@ JsonLine& JsonLine::IntOrNull(std::optional<int> value) {
 }
 
 JsonLine& JsonLine::Null() {
-    Put(nullptr);
+    m_Building->Put(nullptr);
     return *this;
 }
 
 std::string JsonLine::Text() const {
-    return m_Root.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return m_Building->root.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 }  // namespace brelta::host

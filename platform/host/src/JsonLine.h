@@ -1,11 +1,9 @@
 #ifndef BRELTA_HOST_JSONLINE_H
 #define BRELTA_HOST_JSONLINE_H
 
-#include <nlohmann/json.hpp>
-
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace brelta::host {
 
@@ -13,9 +11,15 @@ namespace brelta::host {
 // arrays, strings, integers and null, which is all a journal holds. Built with a header-only
 // JSON library, so the tool loads no shared JSON library at every start; journals are parsed
 // with the same library, only by their readers (JsonJournalReader). Members keep the order in
-// which they were written.
+// which they were written. The library stays out of this header: it is the costliest one to
+// compile, and every notification source includes this one.
 class JsonLine {
 public:
+    JsonLine();
+    ~JsonLine();
+    JsonLine(JsonLine&&) noexcept;
+    JsonLine& operator=(JsonLine&&) noexcept;
+
     JsonLine& BeginObject();
     JsonLine& EndObject();
     JsonLine& BeginArray();
@@ -34,14 +38,8 @@ public:
     std::string Text() const;
 
 private:
-    // Puts a value into the open object (under the pending name) or array, or makes it the
-    // whole line; returns where it now lives.
-    nlohmann::ordered_json* Put(nlohmann::ordered_json value);
-
-    nlohmann::ordered_json m_Root;
-    // The open objects and arrays, innermost last.
-    std::vector<nlohmann::ordered_json*> m_Open;
-    std::optional<std::string> m_Name;
+    struct Building;
+    std::unique_ptr<Building> m_Building;
 };
 
 }  // namespace brelta::host
