@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -31,9 +32,19 @@ struct Setting {
     std::string value;  // as stored: bools 0/1, doubles as written
 };
 
-// The value as every command prints it (SettingsStore::DisplayValue).
+// The value as every command prints it: bools as true and false, doubles in their shortest
+// form that reads back as the same number, the rest as stored. Here and not in the store,
+// which the tool links: the shortest form brings the C++ runtime's floating-point printing,
+// and with it the maths library, into every start of the tool.
 std::string Display(const Setting& setting) {
-    return SettingsStore::DisplayValue(setting.type, setting.value);
+    if (setting.type == SettingType::Bool) return setting.value == "1" ? "true" : "false";
+    double number = 0;
+    if (setting.type == SettingType::Double && SettingsStore::ParseDouble(setting.value, &number)) {
+        char text[64];
+        auto end = std::to_chars(text, text + sizeof text, number).ptr;
+        return std::string(text, end);
+    }
+    return setting.value;
 }
 
 // KEY TYPE VALUE, or KEY (not a valid setting), escaped; a blank in a key as \x20.

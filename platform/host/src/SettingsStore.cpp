@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -322,17 +321,6 @@ Outcome SettingsStore::Remove(const std::string& key) {
     if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR)
         return Outcome::Failed("cannot remove " + key, errno);
     return {};
-}
-
-std::string SettingsStore::DisplayValue(SettingType type, const std::string& value) {
-    if (type == SettingType::Bool) return value == "1" ? "true" : "false";
-    double number = 0;
-    if (type == SettingType::Double && ParseDouble(value, &number)) {
-        char text[64];
-        auto end = std::to_chars(text, text + sizeof text, number).ptr;
-        return std::string(text, end);
-    }
-    return value;
 }
 
 bool SettingsStore::GetInt(const std::string& key, int* value) {

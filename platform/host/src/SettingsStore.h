@@ -63,10 +63,6 @@ public:
     static Outcome WriteAll(const std::vector<Entry>& entries);
     // Removes the key; a missing key is no error, a directory of keys is refused.
     static Outcome Remove(const std::string& key);
-    // The value as a person reads it: bools as true and false, doubles in their shortest
-    // form that reads back as the same number, the rest as stored.
-    static std::string DisplayValue(SettingType type, const std::string& value);
-
     static bool GetInt(const std::string& key, int* value);
     static bool GetBool(const std::string& key, int* value);
     static bool GetDouble(const std::string& key, double* value);
