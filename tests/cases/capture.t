@@ -97,6 +97,15 @@ case settings-fail
   keys
   $ cat network/tcpdump
     running
+  run brelta.keycombination.tcpdumpstop
+  records system CTCPDumpTask.cpp
+    CTCPDumpTask.cpp: CTCPDumpTask >
+    CTCPDumpTask.cpp: Execute > execute =>brelta.keycombination.tcpdumpstop
+    CTCPDumpTask.cpp: StopTCPDump > StopTCPDump
+    CTCPDumpTask.cpp: DisableVconfForTSDump > Disabled vconf for TS Dump
+    CTCPDumpTask.cpp: DisableVconfForTSDump > Failed to disable vconf for TS dump
+    CTCPDumpTask.cpp: SetTCPDumpRunningStatus > Failed to set tcp dump running status 0
+    CTCPDumpTask.cpp: ~CTCPDumpTask >
 
 # A stop in a process of its own holds no handle: the keys are cleared, nothing is stopped or
 # copied, and the stop is reported as a success.

@@ -1,8 +1,9 @@
 # Start, dispatch and teardown of the tool, seen through its records.
 
-# An unknown id ends at once, with the teardown records and nothing scheduled.
+# An unknown id ends at once, with the teardown records and nothing scheduled. The id is the
+# last argument; those before it are ignored.
 case unknown-id
-  run brelta.keycombination.nothing
+  run brelta.keycombination.gateway brelta.keycombination.nothing
   records system
     brelta_test_tool.cpp: main > start work !! => arg brelta.keycombination.nothing
     i18n.c: i18n_init > Enter i18n_init

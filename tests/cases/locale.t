@@ -35,8 +35,10 @@ case no-such-locale
     i18n.c: __set_i18n > ***** setlocale=C.UTF-8
     i18n.c: i18n_del > DeRegistering i18n_del vconf callbacks\x20
 
-# The language and region reach the environment of the program that the MDT command starts.
+# The language and region reach the environment of the program that the MDT command starts,
+# over a language that the tool's own environment held.
 case inherited-by-mdt
+  env LANG=xx_XX.UTF-8
   set db/menu_widget/language string C.UTF-8
   set db/menu_widget/regionformat string C
   write usr/bin/MDT #!/bin/sh\nenv > "$BRELTA_DEVICE_ROOT/env.new" && mv "$BRELTA_DEVICE_ROOT/env.new" "$BRELTA_DEVICE_ROOT/env"\n

@@ -74,6 +74,8 @@ TEST_F(CFileFuncTest, AnExistingCopyIsReplacedAndOpenedToEveryone) {
     umask(mask);
     ASSERT_TRUE(copied);
     EXPECT_EQ(root->Read("usb/cap.pcap"), "new");
+    EXPECT_EQ(SystemLog().Count("Directory Not Created = " + Path("usb")), 0u)
+        << "the existing directory is made again";
     struct stat st;
     ASSERT_EQ(stat(Path("usb/cap.pcap").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0777u);

@@ -95,4 +95,17 @@ TEST_F(CTaskManagerTest, DestroyTakesTheRunningDelayAlongTwiceOver) {
               (std::vector<std::string>{"lOCK ++ 1", "UNLOCK -- 0", "EXITING in 1 seconds ..."}));
 }
 
+// Each lookup sets the delay afresh: an MDT lookup's 120 s never reaches the next one.
+TEST_F(CTaskManagerTest, EveryLookupSetsTheExitDelay) {
+    std::vector<int> delays;
+    for (const char* id : {"brelta.keycombination.mdt", "brelta.keycombination.ndf",
+                           "brelta.keycombination.mdt", "brelta.keycombination.none"}) {
+        CTaskManager other(loop);
+        other.Init(id);
+        delays.push_back(CTaskManager::timeout);
+        other.Destroy();
+    }
+    EXPECT_EQ(delays, (std::vector<int>{120, 5, 120, 5}));
+}
+
 }  // namespace

@@ -35,7 +35,9 @@ TEST_F(CUSBTest, TheFirstStorageDeviceOrNothing) {
         {"count fails", two, "usb_get_connected_device_number", "-19 -19 -19", -19, "", "unchanged",
          0},
         {"list fails", two, "usb_device_get_device_list", "-5 -5", 2, "", "unchanged", 2},
-        {"no first", two, "usb_device_list_get_first", "-19 -19", 2, "", "unchanged", 0},
+        // A lookup that finds no device never reads the one an earlier lookup found.
+        {"no first the second time", two, "usb_device_list_get_first", "0 -19", 2,
+         "/media/USB Drive A", "unchanged", 0},
         {"no mount path", two, "usb_device_get_mountpath", "1 1", 2, "", "unchanged", 0},
         {"no product", two, "usb_device_get_product", "1", 2, "/media/USB Drive A", "", 0},
     };
