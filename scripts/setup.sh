@@ -17,8 +17,8 @@ BRELTA_SOUP_DEV=(libsoup-3.0-dev)
 # own, a udev testbed, the file systems they mount), groff to check the manual pages, Chromium
 # for the browser test, and clang for the sanitizer build, which is instrumented for libFuzzer
 # too.
-BRELTA_TEST_PACKAGES=("${BRELTA_SOUP_DEV[@]}" libgtest-dev libgmock-dev python3 curl dbus-daemon libglib2.0-bin clang-format
-    clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev python3-dbusmock tcpdump
+BRELTA_TEST_PACKAGES=("${BRELTA_SOUP_DEV[@]}" libgtest-dev libgmock-dev python3 curl dbus-daemon
+    libglib2.0-bin clang-format clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev python3-dbusmock tcpdump
     systemd umockdev gir1.2-umockdev-1.0 python3-gi e2fsprogs groff-base)
 # The build of ./test's sanitizer suite and of scripts/fuzz. Line tables are all that a
 # sanitizer's report needs, and -O1 keeps the checked programs fast while compiling quicker
@@ -63,7 +63,7 @@ brelta_install_missing() {
 # directory for PKG_CONFIG_PATH. Prints nothing when the package is installed; fails when the
 # mirror no longer has that version (the screen is then left out of the build).
 brelta_soup_headers() {
-    local dir=$1/soup version lib
+    local dir=$1/soup version lib quoted
     [ -n "$(brelta_missing libsoup-3.0-dev)" ] || return 0
     if [ ! -f "$dir/pkgconfig/libsoup-3.0.pc" ]; then
         version=$(dpkg-query -W -f='${Version}' libsoup-3.0-0) || return 1
@@ -73,13 +73,14 @@ brelta_soup_headers() {
         (cd "$dir" && apt-get download -q "libsoup-3.0-dev=$version") >&2 || return 1
         dpkg-deb -x "$dir"/libsoup-3.0-dev_*.deb "$dir/package" && rm -f "$dir"/*.deb &&
             ln -s "$lib" "$dir/lib/libsoup-3.0.so" || return 1
+        quoted=${dir// /\\ }  # pkg-config splits its fields at unescaped blanks
         cat >"$dir/pkgconfig/libsoup-3.0.pc.part" <<EOF
 Name: libsoup
 Description: libsoup's headers from libsoup-3.0-dev $version, unpacked by ./run
 Version: ${version%%-*}
 Requires: glib-2.0 gmodule-2.0 gobject-2.0 gio-2.0
-Libs: -L$dir/lib -lsoup-3.0
-Cflags: -I$dir/package/usr/include/libsoup-3.0
+Libs: -L$quoted/lib -lsoup-3.0
+Cflags: -I$quoted/package/usr/include/libsoup-3.0
 EOF
         mv "$dir/pkgconfig/libsoup-3.0.pc.part" "$dir/pkgconfig/libsoup-3.0.pc"
     fi
