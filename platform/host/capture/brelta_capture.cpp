@@ -36,16 +36,17 @@
 #include <sstream>
 #include <string>
 
+#include "CaptureLimits.h"
 #include "DefaultRoute.h"
 #include "RecordWriter.h"
 
 using brelta::capture::DefaultRoute;
+using brelta::capture::kMaxBytes;
+using brelta::capture::kSnapLength;
 using brelta::capture::RecordWriter;
 
 namespace {
-constexpr uint64_t kMaxBytes = 1048576;
 constexpr long kSeconds = 600;
-constexpr int kSnapLength = 262144;
 // A process that is not capturing this long after its start has hung (in the kernel or on a
 // file under the device root): it ends itself, and whoever started it reports that.
 constexpr unsigned kStartSeconds = 5;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "CaptureLimits.h"
 #include "DeviceRoot.h"
 #include "FileUtil.h"
 
@@ -14,10 +15,8 @@ namespace {
 constexpr size_t kHeaderBytes = 24;
 constexpr uint32_t kMagicMicro = 0xa1b2c3d4;
 constexpr uint32_t kMagicNano = 0xa1b23c4d;
-constexpr uint32_t kSnapLength = 262144;
 constexpr uint32_t kLinkTypeEthernet = 1;
 constexpr size_t kRecordHeaderBytes = 16;
-constexpr size_t kLiveCaptureBytes = 1048576;
 
 void PutLittleEndian(std::string* out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xff));
@@ -51,7 +50,7 @@ std::string PacketCapture::EmptyCapture() {
     PutLittleEndian(&header, 4, 2);
     PutLittleEndian(&header, 0, 4);  // time zone offset: UTC
     PutLittleEndian(&header, 0, 4);  // time stamp accuracy
-    PutLittleEndian(&header, kSnapLength, 4);
+    PutLittleEndian(&header, capture::kSnapLength, 4);
     PutLittleEndian(&header, kLinkTypeEthernet, 4);
     return header;
 }
@@ -69,7 +68,7 @@ bool PacketCapture::IsPcapFile(const std::string& path) {
 
 bool PacketCapture::KeepWholeRecords(const std::string& path) {
     std::string content;
-    if (!FileUtil::Read(path, &content, kLiveCaptureBytes)) return FileUtil::Exists(path);
+    if (!FileUtil::Read(path, &content, capture::kMaxBytes)) return FileUtil::Exists(path);
     if (content.size() < kHeaderBytes) return false;
     const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
     uint32_t magic = ReadLittleEndian(bytes);
