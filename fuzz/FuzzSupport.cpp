@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
 
 namespace brelta::fuzz {
 

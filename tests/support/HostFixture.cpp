@@ -9,8 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "DeviceRoot.h"
-#include "Faults.h"
+#include "base/DeviceRoot.h"
+#include "base/Faults.h"
 
 namespace brelta::test {
 

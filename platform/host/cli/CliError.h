@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "Outcome.h"
+#include "base/Outcome.h"
 
 namespace brelta::cli {
 

@@ -8,7 +8,7 @@
 
 #include "CliError.h"
 #include "Commands.h"
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
 #include "Output.h"
 
 namespace brelta::cli {

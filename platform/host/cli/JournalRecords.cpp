@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "CliError.h"
-#include "DeviceRoot.h"
-#include "LogWriter.h"
+#include "base/DeviceRoot.h"
+#include "log/LogWriter.h"
 
 namespace brelta::cli {
 

@@ -13,15 +13,15 @@
 
 #include "CliError.h"
 #include "Follow.h"
-#include "JournalLog.h"
+#include "log/JournalLog.h"
 #include "JournalRecords.h"
-#include "LiveServices.h"
+#include "Services.h"
 #include "LogMerge.h"
 #include "LogSource.h"
-#include "LogRecord.h"
-#include "LogWriter.h"
+#include "log/LogRecord.h"
+#include "log/LogWriter.h"
 #include "Output.h"
-#include "VisibleText.h"
+#include "base/VisibleText.h"
 
 namespace brelta::cli {
 
@@ -120,8 +120,8 @@ private:
 // are where a live service puts its records without a journal.
 std::unique_ptr<LogSource> Source(const std::vector<int>& buffers, bool follow) {
     std::string why;
-    if (host::LiveServices::IsLive(host::LiveServices::Service::Log)) {
-        if (host::JournalLog::Available(&why)) {
+    if (host::Services::IsLive(host::Service::Log)) {
+        if (host::JournalLog::Reachable(&why)) {
             std::vector<std::string> names;
             for (int buffer : buffers) names.push_back(LogWriter::BufferName(buffer));
             return std::make_unique<JournalRecords>(names);

@@ -4,7 +4,7 @@
 // error whose reader has gone (SIGPIPE at GLib's warning would kill the process before its
 // records are written), a file-size limit, an ignored SIGCHLD (system() could not report the
 // MDT program's status), blocked signals.
-#include "ProcessStart.h"
+#include "base/ProcessStart.h"
 
 namespace {
 __attribute__((constructor)) void PrepareTool() {
