@@ -79,6 +79,13 @@ std::string FileUtil::Parent(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string FileUtil::ProgramDir() {
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    return Parent(std::string(path, static_cast<size_t>(n)));
+}
+
 int FileUtil::OpenRegular(const std::string& path, int flags, struct stat* st) {
     // Non-blocking: opening a FIFO would otherwise wait for its other end, for ever.
     int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);

@@ -55,6 +55,9 @@ public:
     static bool RemoveTree(const std::string& path);
     // Parent directory of a path ("" for a bare name).
     static std::string Parent(const std::string& path);
+    // The directory of the running program (/proc/self/exe's, links resolved), where the
+    // platform's programs find each other: "." when it cannot be read.
+    static std::string ProgramDir();
 };
 
 }  // namespace brelta::host

@@ -3,11 +3,13 @@
 #include <dlog.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <syslog.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "base/DeviceRoot.h"
@@ -18,6 +20,12 @@
 namespace brelta::host {
 
 namespace {
+bool SetSendTimeout(int socket, long long usec) {
+    timeval timeout = {static_cast<time_t>(usec / 1000000),
+                       static_cast<suseconds_t>(usec % 1000000)};
+    return setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout) == 0;
+}
+
 sockaddr_un JournalAddress() {
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
@@ -29,14 +37,32 @@ sockaddr_un JournalAddress() {
 // a datagram's limit (the socket's send buffer, 208 KiB by default), so the journal's other
 // way in, a sealed memory file, is not needed. Should a datagram still be refused, the record
 // goes to the file log with the rest.
+//
+// A journal whose queue is full blocks the send until it reads: for ever, if it was stopped.
+// The socket's send time-out bounds each send, and a signal that cuts the wait short resumes
+// it with what is left (the time-out is the whole bound again for the next one), so no send
+// outlasts the bound; then errno is EAGAIN.
 bool SendMessage(int socket, const std::string& datagram) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(JournalLog::kSendTimeoutMs);
     sockaddr_un address = JournalAddress();
-    ssize_t sent;
-    do
+    bool sent = false, shortened = false;
+    for (;;) {
         sent = sendto(socket, datagram.data(), datagram.size(), MSG_NOSIGNAL,
-                      reinterpret_cast<sockaddr*>(&address), sizeof address);
-    while (sent < 0 && errno == EINTR);
-    return sent >= 0;
+                      reinterpret_cast<sockaddr*>(&address), sizeof address) >= 0;
+        if (sent || errno != EINTR) break;
+        auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+        if (left.count() <= 0 || !SetSendTimeout(socket, left.count())) {
+            errno = EAGAIN;
+            break;
+        }
+        shortened = true;
+    }
+    int error = errno;
+    if (shortened) SetSendTimeout(socket, JournalLog::kSendTimeoutMs * 1000LL);
+    errno = error;
+    return sent;
 }
 }  // namespace
 
@@ -112,7 +138,13 @@ std::string JournalLog::Datagram(const Fields& fields) {
 }
 
 bool JournalLog::Send(const std::string& datagram) {
-    if (m_Socket < 0) m_Socket = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (m_Socket < 0) {
+        m_Socket = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (m_Socket >= 0 && !SetSendTimeout(m_Socket, kSendTimeoutMs * 1000LL)) {
+            close(m_Socket);  // an unbounded send is not to be risked
+            m_Socket = -1;
+        }
+    }
     if (m_Socket < 0) return false;
     return SendMessage(m_Socket, datagram);
 }
@@ -127,19 +159,26 @@ void JournalLog::FallBack(const std::string& why) {
 
 bool JournalLog::Write(int buffer, int priority, const std::string& tag,
                        const std::string& message) {
+    // The time the record was made, whichever way it goes: one that falls back after a
+    // send that waited keeps its own time, and the wait shows between it and the next.
+    std::string made = LogWriter::UtcNow();
     {
         std::lock_guard<std::mutex> lock(m_Mutex);
         if (!m_Unavailable) {
-            // No journal is found out by the send itself: its socket missing or refusing.
+            // No journal is found out by the send itself: its socket missing or refusing, or
+            // its queue not taking the record within the bound.
             if (Send(Datagram(EntryFields(buffer, priority, tag, message)))) {
-                TerminalView::ShowRecord(LogWriter::Record(
-                    LogWriter::UtcNow(), static_cast<long>(getpid()), priority, tag, message));
+                TerminalView::ShowRecord(
+                    LogWriter::Record(made, static_cast<long>(getpid()), priority, tag, message));
                 return true;
             }
-            FallBack(std::string(kSocket) + ": " + std::strerror(errno));
+            FallBack(std::string(kSocket) + ": " +
+                     (errno == EAGAIN || errno == EWOULDBLOCK
+                          ? "took no record within " + std::to_string(kSendTimeoutMs) + " ms"
+                          : std::strerror(errno)));
         }
     }
-    return LogWriter::Write(buffer, priority, tag, message);
+    return LogWriter::Write(buffer, priority, tag, message, made);
 }
 
 LiveNeed JournalLog::Need() {

@@ -21,8 +21,9 @@ namespace brelta::host {
 // BRELTA_LOG_PRIORITY (the priority letter, which the syslog level cannot give back).
 //
 // A journal that is not there takes datagrams nowhere: with no socket (or one that refuses
-// them) the record goes to the device root's log as in the emulated service, and from then
-// on every record of the process does, after one warning on standard error.
+// them, or one whose queue takes no datagram within kSendTimeoutMs) the record goes to the
+// device root's log as in the emulated service, and from then on every record of the process
+// does, after one warning on standard error.
 class JournalLog : public LogSink {
 public:
     using Fields = std::vector<std::pair<std::string, std::string>>;
@@ -31,6 +32,12 @@ public:
                const std::string& message) override;
 
     static constexpr const char* kSocket = "/run/systemd/journal/socket";
+    // How long a send may wait for the journal to take a record. A journald that runs reads
+    // its queue within milliseconds even when it is at its limit; one that has not taken a
+    // record in a second is stopped or hung, and the tool, whose whole run is a key press and
+    // a few seconds' exit delay, must not wait for it: the process's records go to the files
+    // instead, and its end is late by at most this once.
+    static constexpr int kSendTimeoutMs = 1000;
     // Whether the journal is there to take records: its socket is, and takes a connection (a
     // socket left behind by a journal that is gone refuses it); *reason says why not. The
     // one check of the writer's need and of the reader's choice between journal and files.

@@ -80,7 +80,12 @@ std::string LogWriter::Record(const std::string& time, long pid, int priority,
 
 bool LogWriter::Write(int buffer, int priority, const std::string& tag,
                       const std::string& message) {
-    std::string record = Record(UtcNow(), static_cast<long>(getpid()), priority, tag, message);
+    return Write(buffer, priority, tag, message, UtcNow());
+}
+
+bool LogWriter::Write(int buffer, int priority, const std::string& tag, const std::string& message,
+                      const std::string& made) {
+    std::string record = Record(made, static_cast<long>(getpid()), priority, tag, message);
     TerminalView::ShowRecord(record);
     return FileUtil::AppendLine(BufferPath(buffer), record);
 }

@@ -10,6 +10,9 @@ class LogWriter {
 public:
     // Writes one record (and shows it on a terminal); false when it could not be written.
     static bool Write(int buffer, int priority, const std::string& tag, const std::string& message);
+    // The same for a record made at the time `made` (UtcNow() when it was made).
+    static bool Write(int buffer, int priority, const std::string& tag, const std::string& message,
+                      const std::string& made);
     // "<time> <pid> <P>/<TAG>: <message>", tag and message escaped (VisibleText::Escape), so
     // that a record is one line that a terminal shows as it is.
     static std::string Record(const std::string& time, long pid, int priority,
