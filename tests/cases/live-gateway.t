@@ -20,3 +20,19 @@ case routes
     NETWORK TEST : FAIL
     NETWORK TEST : PASS
     NETWORK TEST : PASS
+
+# A default route whose next hop's link is down (a veth whose peer is down: the kernel marks
+# the route linkdown) answers FAIL; once the peer is up and the kernel has cleared the mark,
+# the same route answers PASS.
+case link-down
+  namespace net
+  env BRELTA_LIVE=gateway
+  $ ip link add v0 type veth peer name v1 && ip link set v0 up && ip route add default dev v0
+  start brelta.keycombination.gateway
+  await apps/launches TEST : FAIL
+  $ ip link set v1 up && while ip route show default | grep -q linkdown; do sleep 0.1; done
+  start brelta.keycombination.gateway
+  wait
+  $ grep -o 'NETWORK TEST : [A-Z]*' apps/launches
+    NETWORK TEST : FAIL
+    NETWORK TEST : PASS

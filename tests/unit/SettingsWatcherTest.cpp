@@ -14,7 +14,7 @@ using brelta::test::HostFixture;
 
 namespace {
 
-struct Recorder {
+struct KeyRecorder {
     std::vector<std::string> values;  // the string, or the number, of each node
     size_t size() const { return values.size(); }
 };
@@ -23,7 +23,7 @@ struct Recorder {
 template <int N>
 void Record(keynode_t* node, void* data) {
     const char* str = vconf_keynode_get_str(node);
-    static_cast<Recorder*>(data)->values.push_back(
+    static_cast<KeyRecorder*>(data)->values.push_back(
         vconf_keynode_get_type(node) == VCONF_TYPE_INT
             ? "int " + std::to_string(vconf_keynode_get_int(node))
             : std::string(vconf_keynode_get_name(node)) + " " + (str != nullptr ? str : ""));
@@ -46,7 +46,7 @@ protected:
     }
     // Runs the loop until `count` calls, then a little longer so that a second callback for
     // the same change would show.
-    void Expect(const Recorder& recorder, size_t count, const std::string& what) {
+    void Expect(const KeyRecorder& recorder, size_t count, const std::string& what) {
         EXPECT_TRUE(RunLoopUntil([&] { return recorder.size() >= count; }, 5)) << what;
         RunLoopFor(0.2);
         EXPECT_EQ(recorder.size(), count) << what;
@@ -58,7 +58,7 @@ private:
 
 TEST_F(SettingsWatcherTest, EveryWayOfWritingAKeyGivesOneCallbackWithTheNewValue) {
     const std::string key = "db/test/language", file = File(key);
-    Recorder rec;
+    KeyRecorder rec;
     ASSERT_EQ(Notify(key.c_str(), Record<0>, &rec), VCONF_OK);
     const struct {
         const char* what;
@@ -86,7 +86,7 @@ TEST_F(SettingsWatcherTest, EveryWayOfWritingAKeyGivesOneCallbackWithTheNewValue
 }
 
 TEST_F(SettingsWatcherTest, KeyInADirectoryNobodyHasMadeYetIsFollowed) {
-    Recorder rec;
+    KeyRecorder rec;
     ASSERT_EQ(Notify("not/made/yet/key", Record<0>, &rec), VCONF_OK);
     Shell("mkdir -p " + *root / "settings/not/made/yet" + " && echo 'int 42' > " +
           File("not/made/yet/key"));
@@ -95,7 +95,7 @@ TEST_F(SettingsWatcherTest, KeyInADirectoryNobodyHasMadeYetIsFollowed) {
 }
 
 TEST_F(SettingsWatcherTest, RemovedCallbacksAreNeverCalledAgain) {
-    Recorder a, b, neighbour;
+    KeyRecorder a, b, neighbour;
     ASSERT_EQ(Notify("rm/key", Record<1>, &a), VCONF_OK);
     ASSERT_EQ(Notify("rm/key", Record<2>, &b), VCONF_OK);
     ASSERT_EQ(vconf_ignore_key_changed("rm/key", Record<1>), VCONF_OK);
@@ -142,7 +142,7 @@ TEST_F(SettingsWatcherTest, CallbackMayRemoveItselfOrTheOneAfterIt) {
     EXPECT_EQ(self.calls, 1);
 
     Removing first;
-    Recorder second;
+    KeyRecorder second;
     first.victim = Record<3>;
     ASSERT_EQ(Notify("self/key", Remove, &first), VCONF_OK);
     ASSERT_EQ(Notify("self/key", Record<3>, &second), VCONF_OK);
@@ -156,7 +156,7 @@ TEST_F(SettingsWatcherTest, ScriptedFaultsAndUnusableKeysRegisterNothing) {
     root->Fault("vconf_notify_key_changed", "-5 0");
     root->Fault("vconf_ignore_key_changed", "-3");
     ReloadFaults();
-    Recorder rec;
+    KeyRecorder rec;
     EXPECT_EQ(vconf_notify_key_changed("f/key", Record<1>, &rec), -5);
     ASSERT_EQ(vconf_set_int("f/key", 1), VCONF_OK);
     RunLoopFor(0.3);
