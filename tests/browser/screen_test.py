@@ -505,6 +505,17 @@ def main():
             events = [json.loads(line) for line in f if '"event"' in line]
         assert [(e["id"], e["event"]) for e in events] == [(int(toast[0]), 0)], events
 
+        # The key combination's stop copies nothing from a run of its own; the remote's "stop
+        # and copy" key does, and says where.
+        stick = os.path.join(work, "stick")
+        os.mkdir(stick)
+        subprocess.run([os.path.join(bin_dir, "brelta-device"), "usb", "attach", stick], env=env,
+                       check=True)
+        browser.click("#stop-copy")
+        browser.wait(f"""document.querySelector('#remote-note').textContent
+            === 'stopped; copied to {stick}/tcpdump-[time].pcap'""", "the stop and copy's answer")
+        assert os.path.getsize(os.path.join(stick, "tcpdump-[time].pcap")) == 24
+
         # A fault script set on the page makes the gateway check fail: the red popup, which
         # the remote's Back closes before its time.
         browser.js("""(() => { const f = document.querySelector('#fault-form');

@@ -228,3 +228,36 @@ case toast-fails
     UIToast.cpp: ~UIToast > END
   journal
     {"op":"delete_all","pid":$PID3,"type":0,"ids":[]}
+
+# The way that works after the key combination's stop, which holds no capture in its own run
+# and copies nothing: the workbench's stop, then its export.
+# Rules held: `capture stop` leaves the keys as the tool's stop does, so that the next start
+# key starts (not "already running"); `capture export` copies as the tool's stop copies: to
+# MOUNTPATH/tcpdump-[time].pcap, whatever stands there replaced (a link never followed), at
+# most 1,048,576 bytes; it fails without a USB device or a capture file. Status and stop say
+# where the file is.
+case stop-and-export-from-the-workbench
+  run brelta.keycombination.tcpdumpstart
+  $ brelta-device capture export; brelta-device capture stop
+    brelta-device: no USB storage device is attached
+    stopped
+    file: $ROOT/opt/usr/data/network/tcpdump-[time].pcap; each start overwrites it, and brelta-device capture export copies it to the first USB storage device
+  keys
+    memory/Brelta/tcpdump_running_status: int 0
+    memory/menu/network/screenmirroring/capture_tsdump: int 0
+  usb media/usb0 Stick
+  $ echo precious > victim; ln -s ../../victim 'media/usb0/tcpdump-[time].pcap'; brelta-device capture export; cat victim; od -An -tx1 'media/usb0/tcpdump-[time].pcap' | head -n 1
+    copied to $ROOT/media/usb0/tcpdump-[time].pcap
+    precious
+     d4 c3 b2 a1 02 00 04 00 00 00 00 00 00 00 00 00
+  $ F='opt/usr/data/network/tcpdump-[time].pcap'; head -c 1048576 /dev/zero > "$F"; brelta-device capture export; head -c 1048577 /dev/zero > "$F"; brelta-device capture export; rm "$F"; brelta-device capture status; brelta-device capture export
+    copied to $ROOT/media/usb0/tcpdump-[time].pcap
+    brelta-device: $ROOT/opt/usr/data/network/tcpdump-[time].pcap is larger than 1048576 bytes: the export copies no more, as the tool's stop does
+    stopped
+    file: $ROOT/opt/usr/data/network/tcpdump-[time].pcap (none yet); each start overwrites it, and brelta-device capture export copies it to the first USB storage device
+    brelta-device: there is no capture file $ROOT/opt/usr/data/network/tcpdump-[time].pcap: start a capture first
+    [1]
+  run brelta.keycombination.tcpdumpstart
+  journal
+    {"op":"post","id":2,"pid":$PID2,"type":0,"title":"TCP Dump tool","content":"tcp dump and ts dump start successfully","image":null,"buttons":[{"button":1,"text":"OK","image":null}],"default_button":1,"display_applist":16,"layout":1,"hide_timeout":60}
+    {"op":"delete_all","pid":$PID2,"type":0,"ids":[2]}

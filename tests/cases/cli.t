@@ -17,7 +17,7 @@ case help-version-root
   # Every command the help lists: its own --help, a usage error that points at it (exit 2),
   # its entry in the manual page; and each group's help and errors.
   $ man=$BRELTA_BUILD_DIR/share/man/man1/brelta-device.1; brelta-device --help | sed -n '/^Commands:/,/^$/s/^  \([a-z].*\)/\1/p' | sed 's/  .*//' > synopses; while read -r syn; do c=${syn%% [[A-Z-]*}; [ "$(brelta-device $c --help | head -n 1)" = "usage: brelta-device $syn" ] || echo "$c: help"; e=$(brelta-device $c --frob 2>&1); [ $? = 2 ] && [ "$(echo "$e" | tail -n 1)" = "Try 'brelta-device $c --help'." ] || echo "$c: usage error"; grep -qF ".B \"$(echo "$syn" | sed 's/-/\\-/g')\"" "$man" || echo "$c: manual"; done < synopses; wc -l < synopses; for g in settings usb toast capture fault live; do brelta-device $g --help | head -n 1; brelta-device $g 2>&1 | tail -n 1; done | sort | uniq -c
-    28
+    29
           1 Try 'brelta-device capture --help'.
           1 Try 'brelta-device fault --help'.
           1 Try 'brelta-device live --help'.

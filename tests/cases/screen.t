@@ -12,6 +12,15 @@ case actions-are-the-models
     {"error":"cannot write a/big: File too large"} 500
     bool 1
     on
+  # The remote's "stop and copy": the workbench's stop and export (the tool's stop key copies
+  # nothing in a run of its own).
+  $ sh ../post /api/capture '{}'; mkdir stick; sh ../post /api/usb "{\"attach\":\"$ROOT/stick\"}"; sh ../post /api/capture '{}'; sh ../post /api/usb "{\"detach\":\"$ROOT/stick\"}"; od -An -tx1 'stick/tcpdump-[time].pcap' | head -n 1; cat settings/memory/Brelta/tcpdump_running_status
+    {"error":"stopped, but not copied: no USB storage device is attached"} 400
+    {"message":"done"} 200
+    {"message":"stopped; copied to $ROOT/stick/tcpdump-[time].pcap"} 200
+    {"message":"done"} 200
+     d4 c3 b2 a1 02 00 04 00 00 00 00 00 00 00 00 00
+    int 0
   $ sh ../post /api/fault '{"function":"no_such_function","values":[1]}' | cut -c1-60; sh ../post /api/usb '{"attach":"/media/usb0"}'; sh ../post /api/usb '{"attach":"/media/usb0"}'; sh ../post /api/toast '{"id":1,"event":0}'; cat usb/devices
     {"error":"'no_such_function' takes no fault script; these do
     {"message":"done"} 200

@@ -68,9 +68,12 @@ case directories-links-and-huge-files
 case roots-that-cannot-be-made
   env BRELTA_DEVICE_ROOT=/dev/null
   run brelta.keycombination.tcpdumpstart
+    brelta: capture: /dev/null/network/tcpdump: Not a directory
   env BRELTA_DEVICE_ROOT=/proc/brelta-device
   run brelta.keycombination.tcpdumpstart
+    brelta: capture: /proc/brelta-device/network/tcpdump: No such file or directory
   env BRELTA_DEVICE_ROOT=$ROOT/rrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrr/device
   run brelta.keycombination.tcpdumpstart
+    brelta: capture: $ROOT/rrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrrr/device/network/tcpdump: File name too long
   $ ls /proc/brelta-device; ls
     ls: cannot access '/proc/brelta-device': No such file or directory

@@ -1,7 +1,7 @@
 // brelta-capture: the packet capture behind the host platform's live capture service.
 //
 //   brelta-capture --output FILE [--interface NAME] [--seconds N] [--max-bytes N]
-//                  [--pid-file FILE] [--state-file FILE] [--foreground]
+//                  [--pid-file FILE] [--state-file FILE] [--user UID:GID] [--foreground]
 //
 // Captures on one interface (the one named, else the default route's) into a pcap file, until
 // SIGTERM or SIGINT, until the file has reached its bound (1,048,576 bytes by default: what
@@ -15,6 +15,16 @@
 // that says which process captures ("PID START-TIME INTERFACE", the start time as
 // /proc/PID/stat gives it, so that a reused pid is not mistaken for the capture);
 // --state-file the file that says "running" while it does and "stopped" after.
+//
+// Every file is reached by FileUtil's guarded walk (root follows no link of another user's
+// tree): the capture file is a new file renamed into place, the pid and state files are
+// written through their directories opened once. Once the interface and the capture file are
+// open and the pid file and "running" are written, the helper gives up every privilege, as
+// tcpdump -Z does: it becomes --user (root only may switch; its supplementary groups are
+// cleared) or stays who it is, keeps no capability in any set (the bounding set emptied where
+// it may be) and sets no_new_privs, so that even a helper that stays uid 0 holds no power.
+// What it writes after that ("stopped", the pid file's removal) goes to the directories it
+// opened before, which --user must be able to write: the platform names their owner.
 #include <fcntl.h>
 #include <getopt.h>
 #include <poll.h>
@@ -36,6 +46,7 @@
 
 #include "RecordWriter.h"
 #include "base/FileUtil.h"
+#include "base/Privileges.h"
 #include "base/ProcStat.h"
 #include "base/RouteTable.h"
 #include "capture/CaptureLimits.h"
@@ -46,6 +57,7 @@ using brelta::capture::kMaxSeconds;
 using brelta::capture::kSnapLength;
 using brelta::capture::RecordWriter;
 using brelta::host::FileUtil;
+using brelta::host::Privileges;
 using brelta::host::ProcStat;
 using brelta::host::RouteTable;
 
@@ -66,6 +78,9 @@ struct Options {
     long seconds = kDefaultSeconds;
     uint64_t maxBytes = kMaxBytes;
     bool foreground = false;
+    bool switchUser = false;
+    uid_t uid = 0;
+    gid_t gid = 0;
 };
 
 volatile sig_atomic_t g_stop = 0;
@@ -79,7 +94,8 @@ void OnStopSignal(int) {
                  "brelta-capture: %s\n"
                  "usage: brelta-capture --output FILE [--interface NAME] [--seconds N] "
                  "[--max-bytes N]\n"
-                 "                      [--pid-file FILE] [--state-file FILE] [--foreground]\n",
+                 "                      [--pid-file FILE] [--state-file FILE] [--user UID:GID] "
+                 "[--foreground]\n",
                  problem);
     std::exit(2);
 }
@@ -95,7 +111,16 @@ bool Number(const char* text, uint64_t min, uint64_t max, uint64_t* value) {
 }
 
 Options Parse(int argc, char** argv) {
-    enum { kInterface = 1, kOutput, kPidFile, kStateFile, kSeconds_, kMaxBytes_, kForeground };
+    enum {
+        kInterface = 1,
+        kOutput,
+        kPidFile,
+        kStateFile,
+        kSeconds_,
+        kMaxBytes_,
+        kForeground,
+        kUser
+    };
     const option longOptions[] = {{"interface", required_argument, nullptr, kInterface},
                                   {"output", required_argument, nullptr, kOutput},
                                   {"pid-file", required_argument, nullptr, kPidFile},
@@ -103,6 +128,7 @@ Options Parse(int argc, char** argv) {
                                   {"seconds", required_argument, nullptr, kSeconds_},
                                   {"max-bytes", required_argument, nullptr, kMaxBytes_},
                                   {"foreground", no_argument, nullptr, kForeground},
+                                  {"user", required_argument, nullptr, kUser},
                                   {nullptr, 0, nullptr, 0}};
     Options options;
     opterr = 0;
@@ -134,6 +160,19 @@ Options Parse(int argc, char** argv) {
             case kForeground:
                 options.foreground = true;
                 break;
+            case kUser: {
+                std::string text = optarg;
+                std::string::size_type colon = text.find(':');
+                uint64_t gid = 0;
+                if (colon == std::string::npos ||
+                    !Number(text.substr(0, colon).c_str(), 0, UINT32_MAX - 1, &n) ||
+                    !Number(text.substr(colon + 1).c_str(), 0, UINT32_MAX - 1, &gid))
+                    Usage("--user needs UID:GID");
+                options.switchUser = true;
+                options.uid = static_cast<uid_t>(n);
+                options.gid = static_cast<gid_t>(gid);
+                break;
+            }
             default:
                 Usage("unknown option or missing value");
         }
@@ -171,6 +210,8 @@ public:
 
     // Opens the interface and the file; on failure *reason says why.
     bool Open(std::string* reason);
+    // Writes the file's header.
+    bool Begin(std::string* reason);
     // Captures until a signal, the bound, the time limit or an error; returns why it ended.
     std::string Run();
     // What the capture wrote and what the kernel counted, one line.
@@ -213,24 +254,30 @@ bool Capture::Open(std::string* reason) {
         *reason = "cannot capture on " + m_Interface + ": no descriptor to wait on";
         return false;
     }
-    int fd = open(m_Options.output.c_str(),
-                  O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
-    struct stat st;
-    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        close(fd);
-        fd = -1;
-        errno = EINVAL;
-    }
+    // A new file renamed over the name: whatever stood there (a link, a FIFO, a file of
+    // someone else's) is replaced, never followed, opened or cut.
+    int dir = FileUtil::OpenDirGuarded(FileUtil::Parent(m_Options.output), true);
+    int fd = dir < 0 ? -1 : FileUtil::ReplaceAt(dir, FileUtil::BaseName(m_Options.output));
+    int failure = errno;
+    if (dir >= 0) close(dir);
     if (fd < 0) {
-        *reason = "cannot write " + m_Options.output + ": " + std::strerror(errno);
+        *reason = "cannot write " + m_Options.output + ": " + FileUtil::Why(failure);
+        return false;
+    }
+    // The capture is its user's, as the files of tcpdump -Z are its user's.
+    if (m_Options.switchUser && geteuid() == 0 && fchown(fd, m_Options.uid, m_Options.gid) != 0) {
+        *reason = "cannot give " + m_Options.output + " to its user: " + std::strerror(errno);
+        close(fd);
         return false;
     }
     m_Writer.reset(new RecordWriter(fd, m_Options.maxBytes));
-    if (!m_Writer->Begin(m_Handle)) {
-        *reason = "cannot write " + m_Options.output + ": " + std::strerror(errno);
-        return false;
-    }
     return true;
+}
+
+bool Capture::Begin(std::string* reason) {
+    if (m_Writer->Begin(m_Handle)) return true;
+    *reason = "cannot write " + m_Options.output + ": " + std::strerror(errno);
+    return false;
 }
 
 void Capture::OnPacket(u_char* self, const pcap_pkthdr* header, const u_char* data) {
@@ -298,6 +345,38 @@ std::string Capture::Summary(const std::string& ending) {
            std::to_string(stats.ps_drop) + " dropped, " + std::to_string(stats.ps_ifdrop) +
            " dropped by the interface";
 }
+
+// A file of the capture's state, written by rename through its directory, which is opened
+// once, before the privileges go: after that the helper may no longer walk to it.
+class StateFile {
+public:
+    ~StateFile() {
+        if (m_Dir >= 0) close(m_Dir);
+    }
+    // Nothing to do for an empty path.
+    bool Open(const std::string& path) {
+        m_Path = path;
+        m_Name = FileUtil::BaseName(path);
+        return path.empty() ||
+               (m_Dir = FileUtil::OpenDirGuarded(FileUtil::Parent(path), true)) >= 0;
+    }
+    bool Write(const std::string& content) const {
+        return m_Dir < 0 || FileUtil::WriteAtomicallyAt(m_Dir, m_Name, content);
+    }
+    // Removes the file while it still holds `content`: a newer capture may have taken it over.
+    void RemoveIf(const std::string& content) const {
+        std::string now;
+        int fd = m_Dir < 0 ? -1 : FileUtil::OpenAt(m_Dir, m_Name, O_RDONLY);
+        bool same = fd >= 0 && FileUtil::ReadOpen(fd, &now, 256) && now == content;
+        if (fd >= 0) close(fd);
+        if (same) unlinkat(m_Dir, m_Name.c_str(), 0);
+    }
+    std::string Problem() const { return "cannot write " + m_Path + ": " + FileUtil::Why(errno); }
+
+private:
+    int m_Dir = -1;
+    std::string m_Path, m_Name;
+};
 
 void BlockStopSignals() {
     struct sigaction action = {};
@@ -368,19 +447,27 @@ int main(int argc, char** argv) {
     alarm(kStartSeconds);
 
     Capture capture(options);
+    StateFile pidFile, stateFile;
     std::string reason;
-    if (!capture.Open(&reason)) {
+    if ((options.switchUser && !Privileges::MayBecome(options.uid, &reason)) ||
+        !capture.Open(&reason)) {
         std::fprintf(stderr, "brelta-capture: %s\n", reason.c_str());
         return 1;
     }
     std::string identity =
         std::to_string(getpid()) + " " + StartTime() + " " + capture.Interface() + "\n";
-    if (!options.pidFile.empty() && !FileUtil::WriteAtomically(options.pidFile, identity)) {
-        std::fprintf(stderr, "brelta-capture: cannot write %s: %s\n", options.pidFile.c_str(),
-                     std::strerror(errno));
+    if (!pidFile.Open(options.pidFile) || !pidFile.Write(identity)) {
+        std::fprintf(stderr, "brelta-capture: %s\n", pidFile.Problem().c_str());
         return 1;
     }
-    if (!options.stateFile.empty()) FileUtil::WriteAtomically(options.stateFile, "running");
+    if (stateFile.Open(options.stateFile)) stateFile.Write("running");
+    if (!Privileges::Drop(options.switchUser, options.uid, options.gid, &reason) ||
+        !capture.Begin(&reason)) {
+        std::fprintf(stderr, "brelta-capture: %s\n", reason.c_str());
+        pidFile.RemoveIf(identity);
+        stateFile.Write("stopped");
+        return 1;
+    }
     alarm(0);
     if (options.foreground)
         std::fprintf(stderr, "brelta-capture: capturing on %s\n", capture.Interface().c_str());
@@ -389,11 +476,7 @@ int main(int argc, char** argv) {
 
     std::string ending = capture.Run();
     std::fprintf(stderr, "%s\n", capture.Summary(ending).c_str());
-    if (!options.stateFile.empty()) FileUtil::WriteAtomically(options.stateFile, "stopped");
-    // A newer capture may have taken the pid file over; only this one's own is removed.
-    std::string owner;
-    if (!options.pidFile.empty() && FileUtil::Read(options.pidFile, &owner, 256) &&
-        owner == identity)
-        unlink(options.pidFile.c_str());
+    stateFile.Write("stopped");
+    pidFile.RemoveIf(identity);
     return 0;
 }

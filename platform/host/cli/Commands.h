@@ -44,11 +44,13 @@ std::vector<std::string> IdsOnScreen();
 
 // capture: the platform's packet capture (emulated or live, as the tool would find it),
 // driven by the platform's own calls. A live capture started by a run of the tool is stopped
-// here: the tool stops only what it started in the same process.
+// here, and its file copied to the USB device: the tool stops and copies only what it started
+// in the same process.
 namespace capture {
 int Start(const Arguments& args);
 int Stop(const Arguments& args);
 int Status(const Arguments& args);
+int Export(const Arguments& args);
 }  // namespace capture
 
 // fault: scripted results of platform functions ($ROOT/faults/), for the processes started

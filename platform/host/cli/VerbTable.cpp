@@ -83,7 +83,8 @@ const std::string& CaptureDetails() {
         "$ROOT/network/capture_seconds: default " +
         std::to_string(brelta::capture::kDefaultSeconds) + ", at most " +
         std::to_string(brelta::capture::kMaxSeconds) +
-        "). Its file is $ROOT/opt/usr/data/network/tcpdump-[time].pcap.\n\n"
+        "). Its file is $ROOT/opt/usr/data/network/tcpdump-[time].pcap: \"[time]\" is part "
+        "of the name, not a time, and each start overwrites the file.\n\n"
         "stop and status find a running capture helper also where capture is not live.";
     return details;
 }
@@ -231,14 +232,39 @@ const std::vector<Verb>& DeviceVerbs() {
          ""},
 
         {"capture", "start", {}, {}, capture::Start, "start the packet capture", ""},
-        {"capture", "stop", {}, {}, capture::Stop, "stop the packet capture", ""},
+        {"capture",
+         "stop",
+         {},
+         {},
+         capture::Stop,
+         "stop the packet capture as the tool's stop key would, and print where its file is",
+         "Leaves the device as the tool's stop does in the run that started the capture: the "
+         "capture stopped, memory/menu/network/screenmirroring/capture_tsdump and "
+         "memory/Brelta/tcpdump_running_status 0 (so that the next start key starts again). "
+         "It copies nothing: capture export does. The tool's stop key runs in a run of its own, "
+         "which holds no capture: it says \"stop successfully\" but neither stops the capture "
+         "nor copies it; run capture stop, then capture export.\n\n"
+         "A live capture is stopped only when the pid file names this platform's capture "
+         "helper, running as the owner of $ROOT/network; anything else is refused (exit 1), "
+         "with nothing signalled."},
+        {"capture",
+         "export",
+         {},
+         {},
+         capture::Export,
+         "copy the capture file to the first USB storage device",
+         "As the tool's stop copies it: to MOUNTPATH/tcpdump-[time].pcap, at most 1048576 "
+         "bytes, replacing whatever is at that name (a link is replaced, never followed). "
+         "Fails (exit 1) while the live capture runs, without a capture file and without a USB "
+         "device. As root on a device root that another user owns, it copies as that user."},
         {"capture",
          "status",
          {},
          {},
          capture::Status,
-         "print whether it runs",
-         "It prints \"running\" (live: \"running on INTERFACE (pid PID)\") or \"stopped\"."},
+         "print whether it runs, and where its file is",
+         "It prints \"running\" (live: \"running on INTERFACE (pid PID)\") or \"stopped\", "
+         "then \"file: PATH\", the capture file."},
 
         {"fault",
          "set",

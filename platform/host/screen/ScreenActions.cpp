@@ -2,6 +2,9 @@
 
 #include <climits>
 
+#include <net_connection.h>
+
+#include "CaptureExport.h"
 #include "base/Faults.h"
 #include "NotificationPress.h"
 #include "NotificationReplay.h"
@@ -86,6 +89,17 @@ Result ScreenActions::Fault(const json& request) {
     if (!values->is_array() || script.size() != values->size())
         return {kBad, "a script is a list of int results"};
     return Answer(host::Faults::Set(function, script));
+}
+
+Result ScreenActions::StopAndCopy() {
+    if (host::CaptureExport::Stop() != CONNECTION_ERROR_NONE)
+        return {kFailed,
+                "the capture did not stop cleanly (why is on the standard error of "
+                "brelta-device screen)"};
+    std::string copied;
+    host::Outcome outcome = host::CaptureExport::Export(&copied);
+    if (!outcome.Done()) outcome.message = "stopped, but not copied: " + outcome.message;
+    return outcome.Done() ? Result{kOk, "stopped; copied to " + copied} : Answer(outcome);
 }
 
 }  // namespace brelta::screen

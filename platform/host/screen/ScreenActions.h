@@ -8,7 +8,7 @@ namespace brelta::screen {
 
 // What a person does on the page, done by the device root's model as the workbench does
 // it (the same checks, the same messages): a toast's button (NotificationPress), the
-// settings store, the USB devices and the fault scripts. Each takes the request's JSON
+// settings store, the USB devices, the fault scripts and the capture. Each takes the request's JSON
 // object and answers with an HTTP status and a message for the page.
 class ScreenActions {
 public:
@@ -26,6 +26,10 @@ public:
     static Result Usb(const nlohmann::ordered_json& request);
     // {"function": F, "values": [N, ...]} sets a script; {"function": F} without values clears it.
     static Result Fault(const nlohmann::ordered_json& request);
+    // The remote's "stop and copy" key (any request): the capture stopped as the tool's stop
+    // leaves it, then its file copied to the first USB device, as brelta-device capture stop
+    // and capture export do. The tool's own stop key copies nothing in a run of its own.
+    static Result StopAndCopy();
 };
 
 }  // namespace brelta::screen

@@ -9,6 +9,7 @@
 
 #include "CliError.h"
 #include "base/DeviceRoot.h"
+#include "base/FileUtil.h"
 #include "ScreenServer.h"
 #include "settings/SettingsStore.h"
 
@@ -37,19 +38,11 @@ gboolean Quit(gpointer data) {
 }
 
 // The tool that the remote runs: the one built beside this program.
-std::string ToolBesideUs() {
-    gchar* self = g_file_read_link("/proc/self/exe", nullptr);
-    gchar* dir = g_path_get_dirname(self != nullptr ? self : ".");
-    std::string tool = std::string(dir) + "/brelta_test_tool";
-    g_free(dir);
-    g_free(self);
-    return tool;
-}
 }  // namespace
 
 int Screen(const Arguments& args) {
     screen::ScreenServer::Options options;
-    options.tool = ToolBesideUs();
+    options.tool = host::FileUtil::ProgramDir() + "/brelta_test_tool";
     if (args.Has("port")) {
         int port = 0;
         if (!host::SettingsStore::ParseInt(args.Value("port"), &port) || port < 0 || port > 65535)

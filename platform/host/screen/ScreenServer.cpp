@@ -345,6 +345,8 @@ void ScreenServer::Act(SoupServerMessage* msg, const std::string& path) {
         result = ScreenActions::Usb(request);
     } else if (path == "/api/fault") {
         result = ScreenActions::Fault(request);
+    } else if (path == "/api/capture") {
+        result = ScreenActions::StopAndCopy();
     }
     RespondJson(msg, result.status,
                 {{result.status == SOUP_STATUS_OK ? "message" : "error", result.message}});

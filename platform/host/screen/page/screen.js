@@ -350,6 +350,7 @@ onSubmit('#fault-form', (f, n) => post('/api/fault', {
 $('#tag').onchange = filterLog;
 $('#follow').onchange = filterLog;
 $('#back').onclick = back;
+$('#stop-copy').onclick = () => post('/api/capture', {}, $('#remote-note'));
 $('#app .app-back').onclick = back;
 document.addEventListener('keydown', (e) => { if (e.key === 'Escape') back(); });
 

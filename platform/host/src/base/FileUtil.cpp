@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace brelta::host {
@@ -72,6 +73,10 @@ bool FileUtil::MakeDirs(const std::string& dir) {
     return IsDir(dir);
 }
 
+std::string FileUtil::BaseName(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);  // npos + 1 == 0
+}
+
 std::string FileUtil::Parent(const std::string& path) {
     std::string::size_type slash = path.find_last_of('/');
     if (slash == std::string::npos) return "";
@@ -86,18 +91,22 @@ std::string FileUtil::ProgramDir() {
     return Parent(std::string(path, static_cast<size_t>(n)));
 }
 
+namespace {
+// The descriptor when it is a regular file's; else closed, and -1 with errno EINVAL.
+int CheckRegular(int fd, struct stat* st) {
+    struct stat own;
+    if (st == nullptr) st = &own;
+    if (fstat(fd, st) == 0 && S_ISREG(st->st_mode)) return fd;
+    close(fd);
+    errno = EINVAL;
+    return -1;
+}
+}  // namespace
+
 int FileUtil::OpenRegular(const std::string& path, int flags, struct stat* st) {
     // Non-blocking: opening a FIFO would otherwise wait for its other end, for ever.
     int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
-    if (fd < 0) return -1;
-    struct stat own;
-    if (st == nullptr) st = &own;
-    if (fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
-        close(fd);
-        errno = EINVAL;
-        return -1;
-    }
-    return fd;
+    return fd < 0 ? -1 : CheckRegular(fd, st);
 }
 
 bool FileUtil::AppendLine(const std::string& path, const std::string& line) {
@@ -143,35 +152,78 @@ bool IsTemporaryOf(const std::string& name, const std::string& base) {
     return true;
 }
 
-// Removes the stale files of `dir` whose names `match`; how many were removed.
+// Removes the stale files of the directory being read whose names `match`, by the
+// directory's own descriptor; how many were removed. Closes the stream.
 template <typename Match>
-int SweepDir(const std::string& dir, Match match) {
-    DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+int SweepDir(DIR* d, Match match) {
     if (d == nullptr) return 0;
-    int removed = 0;
+    int dir = dirfd(d), removed = 0;
     time_t now = time(nullptr);
     while (struct dirent* entry = readdir(d)) {
         if (!match(std::string(entry->d_name))) continue;
-        std::string temp = (dir.empty() ? "" : dir + "/") + entry->d_name;
         struct stat st;
-        if (lstat(temp.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) &&
-            now - st.st_mtime > FileUtil::kStaleSeconds && unlink(temp.c_str()) == 0)
+        if (fstatat(dir, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode) &&
+            now - st.st_mtime > FileUtil::kStaleSeconds && unlinkat(dir, entry->d_name, 0) == 0)
             ++removed;
     }
     closedir(d);
     return removed;
 }
+
+// The open directory `dir` (an O_PATH one too) for reading.
+DIR* ReadDir(int dir) {
+    int readable = openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* d = readable >= 0 ? fdopendir(readable) : nullptr;
+    if (d == nullptr && readable >= 0) close(readable);
+    return d;
+}
+
+// The directory of a path opened as it stands (links followed), for the calls that take one.
+int OpenDir(const std::string& dir) {
+    return open(dir.empty() ? "." : dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Closes a descriptor when it goes, keeping errno as the last call left it.
+struct Closing {
+    int fd;
+    ~Closing() {
+        int error = errno;
+        if (fd >= 0) close(fd);
+        errno = error;
+    }
+};
+
+// A new file of this process's in `dir`, named as WriteAtomically names its temporary files:
+// made exclusively, so never an existing file and never through a link. -1 when none can be.
+int NewTemporary(int dir, const std::string& base, std::string* name) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    static unsigned long long counter = 0;
+    unsigned long long seed = static_cast<unsigned long long>(now.tv_nsec) ^
+                              (static_cast<unsigned long long>(getpid()) << 32) ^ ++counter;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = TemporaryStem(base);
+        unsigned long long value = seed + attempt * 7919ULL;
+        for (int i = 0; i < 6; ++i, value /= 62) *name += kLetters[value % 62];
+        int fd =
+            openat(dir, name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) return fd;
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    }
+    return -1;
+}
 }  // namespace
 
 int FileUtil::SweepTemporaries(const std::string& path) {
-    std::string dir = Parent(path);
-    std::string base = path.substr(dir.empty() ? 0 : dir.size() + 1);
-    return SweepDir(dir, [&base](const std::string& name) { return IsTemporaryOf(name, base); });
+    std::string dir = Parent(path), base = BaseName(path);
+    return SweepDir(opendir(dir.empty() ? "." : dir.c_str()),
+                    [&base](const std::string& name) { return IsTemporaryOf(name, base); });
 }
 
 int FileUtil::SweepTemporariesIn(const std::string& dir) {
     constexpr size_t kAdded = 8;  // as in TemporaryStem
-    return SweepDir(dir, [](const std::string& name) {
+    return SweepDir(opendir(dir.empty() ? "." : dir.c_str()), [](const std::string& name) {
         return name.size() > kAdded && IsTemporaryOf(name, name.substr(1, name.size() - kAdded));
     });
 }
@@ -180,59 +232,216 @@ bool FileUtil::WriteAtomically(const std::string& path, const std::string& conte
                                Temporaries temporaries) {
     std::string dir = Parent(path);
     if (!dir.empty() && !MakeDirs(dir)) return false;
-    std::string base = path.substr(dir.empty() ? 0 : dir.size() + 1);
-    if (temporaries == Temporaries::kSweep) SweepTemporaries(path);
-    std::string temp = (dir.empty() ? "" : dir + "/") + TemporaryStem(base) + "XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = mkostemp(name.data(), O_CLOEXEC);
+    Closing opened{OpenDir(dir)};
+    return opened.fd >= 0 && WriteAtomicallyAt(opened.fd, BaseName(path), content, temporaries);
+}
+
+bool FileUtil::WriteAtomicallyAt(int dir, const std::string& name, const std::string& content,
+                                 Temporaries temporaries) {
+    if (temporaries == Temporaries::kSweep)
+        SweepDir(ReadDir(dir),
+                 [&name](const std::string& entry) { return IsTemporaryOf(entry, name); });
+    std::string temp;
+    int fd = NewTemporary(dir, name, &temp);
     if (fd < 0) return false;
     fchmod(fd, 0644);
     bool ok = WriteAll(fd, content.data(), content.size());
     ok = (close(fd) == 0) && ok;
-    if (ok) ok = rename(name.data(), path.c_str()) == 0;
-    if (!ok) unlink(name.data());
+    if (ok) ok = renameat(dir, temp.c_str(), dir, name.c_str()) == 0;
+    if (!ok) {
+        int error = errno;
+        unlinkat(dir, temp.c_str(), 0);
+        errno = error;
+    }
     return ok;
 }
 
+int FileUtil::ReplaceAt(int dir, const std::string& name) {
+    std::string temp;
+    int fd = NewTemporary(dir, name, &temp);
+    if (fd < 0) return -1;
+    fchmod(fd, 0644);
+    if (renameat(dir, temp.c_str(), dir, name.c_str()) == 0) return fd;
+    int error = errno;
+    unlinkat(dir, temp.c_str(), 0);
+    close(fd);
+    errno = error;
+    return -1;
+}
+
 namespace {
-// Reads up to `max_bytes` of a regular file; with `whole`, a larger file is a failure.
-bool ReadUpTo(const std::string& path, std::string* content, size_t max_bytes, bool whole) {
-    struct stat st;
-    int fd = FileUtil::OpenRegular(path, O_RDONLY, &st);
-    if (fd < 0) return false;
+// Reads up to `max_bytes` of an open file; with `whole`, a larger file is a failure.
+bool ReadUpTo(int fd, const struct stat& st, std::string* content, size_t max_bytes, bool whole) {
     if (whole && static_cast<unsigned long long>(st.st_size) > max_bytes) {
-        close(fd);
+        errno = EFBIG;
         return false;
     }
     std::string out;
     char buffer[4096];
-    bool ok = true;
     while (out.size() < max_bytes + (whole ? 1 : 0)) {
         size_t want = std::min(sizeof buffer, max_bytes + (whole ? 1 : 0) - out.size());
         ssize_t n = read(fd, buffer, want);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ok = false;
-            break;
+            return false;
         }
         if (n == 0) break;
         out.append(buffer, static_cast<size_t>(n));
     }
-    close(fd);
     // A file that grew past the limit while it was read (the size did not tell: /proc).
-    if (whole && out.size() > max_bytes) ok = false;
-    if (ok) *content = std::move(out);
-    return ok;
+    if (whole && out.size() > max_bytes) {
+        errno = EFBIG;
+        return false;
+    }
+    *content = std::move(out);
+    return true;
+}
+
+bool ReadPath(const std::string& path, std::string* content, size_t max_bytes, bool whole) {
+    struct stat st;
+    Closing fd{FileUtil::OpenRegular(path, O_RDONLY, &st)};
+    return fd.fd >= 0 && ReadUpTo(fd.fd, st, content, max_bytes, whole);
 }
 }  // namespace
 
 bool FileUtil::Read(const std::string& path, std::string* content, size_t max_bytes) {
-    return ReadUpTo(path, content, max_bytes, true);
+    return ReadPath(path, content, max_bytes, true);
 }
 
 bool FileUtil::ReadHead(const std::string& path, std::string* content, size_t bytes) {
-    return ReadUpTo(path, content, bytes, false);
+    return ReadPath(path, content, bytes, false);
+}
+
+bool FileUtil::ReadOpen(int fd, std::string* content, size_t max_bytes) {
+    struct stat st;
+    return fstat(fd, &st) == 0 && ReadUpTo(fd, st, content, max_bytes, true);
+}
+
+namespace {
+// Links followed in one walk at the most, as the kernel allows in one path.
+constexpr int kMaxLinks = 40;
+constexpr int kDirFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// A directory whose links may be followed: one that only this user (or root) may change.
+bool Trusted(int dir) {
+    struct stat st;
+    return fstat(dir, &st) == 0 && FileUtil::TrustedOwner(st.st_uid) &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::vector<std::string> Names(const std::string& path) {
+    std::vector<std::string> names;
+    std::string::size_type start = 0;
+    while (start <= path.size()) {
+        std::string::size_type end = path.find('/', start);
+        if (end == std::string::npos) end = path.size();
+        std::string name = path.substr(start, end - start);
+        if (!name.empty() && name != ".") names.push_back(name);
+        start = end + 1;
+    }
+    return names;
+}
+
+// The target of the link `name` in `dir` when it is a link that may be followed. False with
+// errno ELOOP for a link that may not be, or when the walk has followed too many; false with
+// errno left as it was when `name` is no link.
+bool FollowableLink(int dir, const std::string& name, int* links, std::string* target) {
+    int error = errno;
+    struct stat st;
+    if (fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) {
+        errno = error;
+        return false;
+    }
+    if (!Trusted(dir) || ++*links > kMaxLinks) {
+        errno = ELOOP;
+        return false;
+    }
+    std::vector<char> text(static_cast<size_t>(st.st_size) + 2);
+    ssize_t n = readlinkat(dir, name.c_str(), text.data(), text.size());
+    if (n <= 0 || static_cast<size_t>(n) >= text.size()) {
+        errno = n == 0 ? ENOENT : ELOOP;  // empty, or changed while it was read
+        return false;
+    }
+    target->assign(text.data(), static_cast<size_t>(n));
+    return true;
+}
+
+// Walks `path` from `at` (from "/" when it is absolute) by the guarded rule and returns the
+// directory it names, opened O_PATH; -1 with errno set.
+int WalkDir(int at, const std::string& path, bool make, int* links) {
+    bool absolute = !path.empty() && path[0] == '/';
+    int fd = openat(absolute ? AT_FDCWD : at, absolute ? "/" : ".", kDirFlags);
+    std::vector<std::string> names = Names(path);
+    std::reverse(names.begin(), names.end());  // the next name is at the back
+    while (fd >= 0 && !names.empty()) {
+        std::string name = std::move(names.back());
+        names.pop_back();
+        int next = openat(fd, name.c_str(), kDirFlags);
+        if (next < 0 && errno == ENOENT && make &&
+            (mkdirat(fd, name.c_str(), 0755) == 0 || errno == EEXIST))
+            next = openat(fd, name.c_str(), kDirFlags);
+        std::string target;
+        if (next < 0 && FollowableLink(fd, name, links, &target)) {
+            std::vector<std::string> more = Names(target);
+            names.insert(names.end(), more.rbegin(), more.rend());
+            if (target[0] == '/')
+                next = open("/", kDirFlags);
+            else
+                next = openat(fd, ".", kDirFlags);
+        }
+        Closing done{fd};
+        fd = next;
+    }
+    return fd;
+}
+}  // namespace
+
+bool FileUtil::TrustedOwner(uid_t owner) {
+    return owner == geteuid() || owner == 0;
+}
+
+int FileUtil::OpenDirGuarded(const std::string& path, bool make) {
+    int links = 0;
+    return WalkDir(AT_FDCWD, path, make, &links);
+}
+
+int FileUtil::OpenAt(int dir, const std::string& name, int flags, struct stat* st) {
+    int fd =
+        openat(dir, name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    return fd < 0 ? -1 : CheckRegular(fd, st);
+}
+
+int FileUtil::OpenGuarded(const std::string& path, int flags, struct stat* st) {
+    int links = 0;
+    bool make = (flags & O_CREAT) != 0;
+    int dir = WalkDir(AT_FDCWD, Parent(path), make, &links);
+    std::string name = BaseName(path), target;
+    while (dir >= 0) {
+        Closing opened{dir};
+        int fd = OpenAt(dir, name, flags, st);
+        if (fd >= 0 || errno != ELOOP || !FollowableLink(dir, name, &links, &target)) return fd;
+        dir = WalkDir(dir, Parent(target), make, &links);
+        name = BaseName(target);
+    }
+    return -1;
+}
+
+std::string FileUtil::Why(int error) {
+    if (error == ELOOP)
+        return "a symbolic link that is not followed (the file itself, or one on its way in a "
+               "directory that another user may change)";
+    if (error == EINVAL) return "not a regular file";
+    return std::strerror(error);
+}
+
+bool FileUtil::ReadGuarded(const std::string& path, std::string* content, size_t max_bytes) {
+    Closing fd{OpenGuarded(path, O_RDONLY)};
+    return fd.fd >= 0 && ReadOpen(fd.fd, content, max_bytes);
+}
+
+bool FileUtil::WriteAtomicallyGuarded(const std::string& path, const std::string& content) {
+    Closing dir{OpenDirGuarded(Parent(path), true)};
+    return dir.fd >= 0 && WriteAtomicallyAt(dir.fd, BaseName(path), content);
 }
 
 bool FileUtil::LockWithin(int fd, int milliseconds) {

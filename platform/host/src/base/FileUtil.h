@@ -33,6 +33,14 @@ public:
     enum class Temporaries { kSweep, kSwept };
     static bool WriteAtomically(const std::string& path, const std::string& content,
                                 Temporaries temporaries = Temporaries::kSweep);
+    // The same for the file `name` of the open directory `dir`: a link at the name is
+    // replaced, never followed.
+    static bool WriteAtomicallyAt(int dir, const std::string& name, const std::string& content,
+                                  Temporaries temporaries = Temporaries::kSweep);
+    // A new empty file of this process's put at `name` in `dir` by rename(2): whatever stood
+    // at the name, a link included, is replaced, never opened or cut. Its descriptor (read and
+    // write), or -1 with errno set.
+    static int ReplaceAt(int dir, const std::string& name);
     // A temporary file this much older than now belongs to a write that died: a live one
     // renames it within microseconds.
     static constexpr int kStaleSeconds = 10;
@@ -44,6 +52,37 @@ public:
     static bool Read(const std::string& path, std::string* content, size_t max_bytes = 1024 * 1024);
     // Reads the file's first `bytes` bytes (fewer when it is shorter).
     static bool ReadHead(const std::string& path, std::string* content, size_t bytes);
+    // Read, of an open file from where it stands.
+    static bool ReadOpen(int fd, std::string* content, size_t max_bytes);
+
+    // The guarded walk: how a program that may run as root reaches files in a tree that
+    // another user may write (the live capture's files), without following a link that user
+    // planted. A path is walked from "/" (a relative one from the working directory) one name
+    // at a time with openat(2). A symbolic link, on the way or at the end, is followed only
+    // where the directory holding it is trusted: it belongs to the user the program runs as
+    // (its effective uid) or to root, whom every user trusts already, and neither its group
+    // nor others may write it. The open directory's fstat decides, so nothing can change it
+    // between the check and the use. Any other link fails the call with ELOOP, as a missing
+    // file fails it with ENOENT. So a user's links in their own tree are followed for them,
+    // and root follows none of another user's.
+    //
+    // Whether a file of this owner is trusted: the program's user's (effective uid) or root's.
+    static bool TrustedOwner(uid_t owner);
+    // The directory `path`, opened O_PATH by the guarded walk; with `make`, the missing ones
+    // are made (0755) on the way, each with mkdirat(2) in the directory already walked.
+    static int OpenDirGuarded(const std::string& path, bool make);
+    // OpenRegular by the guarded walk (with O_CREAT, the missing directories are made).
+    static int OpenGuarded(const std::string& path, int flags, struct stat* st = nullptr);
+    // OpenRegular of the file `name` in the open directory `dir`; a link at the name is
+    // refused (ELOOP), whoever made it.
+    static int OpenAt(int dir, const std::string& name, int flags, struct stat* st = nullptr);
+    // What an errno of these calls means: strerror(3), but for the guarded walk's refusal of
+    // a link (ELOOP) and the refusal of what is not a regular file (EINVAL), said as such.
+    static std::string Why(int error);
+    // Read and WriteAtomically by the guarded walk.
+    static bool ReadGuarded(const std::string& path, std::string* content, size_t max_bytes);
+    static bool WriteAtomicallyGuarded(const std::string& path, const std::string& content);
+
     static bool Exists(const std::string& path);
     // Takes an exclusive flock(2) on the open file within `milliseconds`. A holder keeps such
     // a lock for a read and a write only, so a longer wait means one that stopped (or a
@@ -58,6 +97,8 @@ public:
     // The directory of the running program (/proc/self/exe's, links resolved), where the
     // platform's programs find each other: "." when it cannot be read.
     static std::string ProgramDir();
+    // The last name of a path.
+    static std::string BaseName(const std::string& path);
 };
 
 }  // namespace brelta::host

@@ -51,4 +51,19 @@ bool ProcStat::Alive(long pid, const std::string& started) {
            stat.state != 'X';
 }
 
+bool ProcStat::StatusField(long pid, const std::string& name, std::string* value) {
+    std::string text;
+    // The whole file is a few kilobytes; its lines are short.
+    std::string path =
+        "/proc/" + (pid == 0 ? std::string("self") : std::to_string(pid)) + "/status";
+    if (pid < 0 || !FileUtil::Read(path, &text, 65536)) return false;
+    std::string::size_type at = ("\n" + text).find("\n" + name + ":");
+    if (at == std::string::npos) return false;
+    std::string::size_type start = text.find_first_not_of(" \t", at + name.size() + 1);
+    std::string::size_type end = text.find('\n', at);
+    if (start == std::string::npos || start > end) start = end;
+    *value = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    return true;
+}
+
 }  // namespace brelta::host

@@ -21,6 +21,9 @@ struct ProcStat {
     // Whether the process is alive and still the one that started at `started` (a pid that
     // was reused by another process is not); a zombie is not alive.
     static bool Alive(long pid, const std::string& started);
+    // The value of a line "NAME:\tVALUE" of /proc/<pid>/status (of this process when `pid` is
+    // 0), such as Uid or CapEff; false when there is no such process or line.
+    static bool StatusField(long pid, const std::string& name, std::string* value);
 };
 
 }  // namespace brelta::host

@@ -2,23 +2,26 @@
 
 #include <net_connection.h>
 
+#include <cstdio>
+
 #include "capture/LiveCapture.h"
 #include "capture/PacketCapture.h"
 
 namespace brelta::host {
 
-namespace {
-int Result(bool done) {
-    return done ? CONNECTION_ERROR_NONE : CONNECTION_ERROR_OPERATION_FAILED;
+int CaptureService::Failed(const std::string& reason) {
+    std::fprintf(stderr, "brelta: capture: %s\n", reason.c_str());
+    return CONNECTION_ERROR_OPERATION_FAILED;
 }
-}  // namespace
 
 int EmulatedCaptureService::Start() {
-    return Result(PacketCapture::Start());
+    std::string reason;
+    return PacketCapture::Start(&reason) ? CONNECTION_ERROR_NONE : Failed(reason);
 }
 
 int EmulatedCaptureService::Stop() {
-    return Result(PacketCapture::Stop());
+    std::string reason;
+    return PacketCapture::Stop(false, &reason) ? CONNECTION_ERROR_NONE : Failed(reason);
 }
 
 bool EmulatedCaptureService::Running() {
@@ -26,8 +29,11 @@ bool EmulatedCaptureService::Running() {
 }
 
 CaptureService& CaptureService::Holding() {
+    // A pid file that names another process is the live capture's to refuse.
     LiveCapture::Helper helper;
-    if (LiveCapture::Find(&helper)) return Services::Live<CaptureService>();
+    std::string why;
+    if (LiveCapture::Identify(&helper, &why) != LiveCapture::Holder::kNone)
+        return Services::Live<CaptureService>();
     return Services::Get<CaptureService>();
 }
 

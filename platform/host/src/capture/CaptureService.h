@@ -1,6 +1,8 @@
 #ifndef BRELTA_HOST_CAPTURESERVICE_H
 #define BRELTA_HOST_CAPTURESERVICE_H
 
+#include <string>
+
 #include "Services.h"
 
 namespace brelta::host {
@@ -21,6 +23,9 @@ public:
     // that runs is the capture, whichever kind this process would choose (whoever started it
     // live and stops it without saying "live" again means that one); else this process's.
     static CaptureService& Holding();
+    // A capture call that failed: "brelta: capture: REASON" on standard error, and the
+    // service's error.
+    static int Failed(const std::string& reason);
 };
 
 // The emulated capture: PacketCapture's state file and capture file.

@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 
-#include "capture/CaptureLimits.h"
 #include "base/DeviceRoot.h"
 #include "base/FileUtil.h"
+#include "capture/CaptureLimits.h"
 
 namespace brelta::host {
 
@@ -30,17 +32,37 @@ uint32_t Swapped(uint32_t value) {
     return (value >> 24) | ((value >> 8) & 0xff00) | ((value << 8) & 0xff0000) | (value << 24);
 }
 
-bool WriteState(const char* state) {
-    return FileUtil::WriteAtomically(PacketCapture::StatePath(), state);
+bool WriteState(const char* state, std::string* reason) {
+    if (FileUtil::WriteAtomicallyGuarded(PacketCapture::StatePath(), state)) return true;
+    *reason = PacketCapture::Unusable(PacketCapture::StatePath(), errno);
+    return false;
+}
+
+// Cuts the open pcap file back to its last whole record.
+bool KeepWholeRecords(int fd) {
+    std::string content;
+    // Larger than a capture grows: somebody's own, kept.
+    if (!FileUtil::ReadOpen(fd, &content, capture::kMaxBytes)) return errno == EFBIG;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
+    uint32_t magic = ReadLittleEndian(bytes);
+    bool swapped = magic == Swapped(kMagicMicro) || magic == Swapped(kMagicNano);
+    size_t whole = kHeaderBytes;
+    while (content.size() - whole >= kRecordHeaderBytes) {
+        uint32_t captured = ReadLittleEndian(bytes + whole + 8);
+        if (swapped) captured = Swapped(captured);
+        if (captured > content.size() - whole - kRecordHeaderBytes) break;
+        whole += kRecordHeaderBytes + captured;
+    }
+    return whole == content.size() || ftruncate(fd, static_cast<off_t>(whole)) == 0;
 }
 }  // namespace
 
 std::string PacketCapture::StatePath() {
-    return DeviceRoot::MakeDir("network") + "/tcpdump";
+    return DeviceRoot::Path() + "/network/tcpdump";
 }
 
 std::string PacketCapture::FilePath() {
-    return DeviceRoot::DevicePath("/opt/usr/data/network/tcpdump-[time].pcap");
+    return DeviceRoot::Path() + "/opt/usr/data/network/tcpdump-[time].pcap";
 }
 
 std::string PacketCapture::EmptyCapture() {
@@ -55,52 +77,49 @@ std::string PacketCapture::EmptyCapture() {
     return header;
 }
 
-bool PacketCapture::IsPcapFile(const std::string& path) {
-    std::string header;
-    if (!FileUtil::ReadHead(path, &header, kHeaderBytes) || header.size() < kHeaderBytes)
-        return false;
-    uint32_t magic = ReadLittleEndian(reinterpret_cast<const unsigned char*>(header.data()));
+bool PacketCapture::IsPcapHeader(const std::string& head) {
+    if (head.size() < kHeaderBytes) return false;
+    uint32_t magic = ReadLittleEndian(reinterpret_cast<const unsigned char*>(head.data()));
     for (uint32_t known : {kMagicMicro, kMagicNano}) {
         if (magic == known || magic == Swapped(known)) return true;
     }
     return false;
 }
 
-bool PacketCapture::KeepWholeRecords(const std::string& path) {
-    std::string content;
-    if (!FileUtil::Read(path, &content, capture::kMaxBytes)) return FileUtil::Exists(path);
-    if (content.size() < kHeaderBytes) return false;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
-    uint32_t magic = ReadLittleEndian(bytes);
-    bool swapped = magic == Swapped(kMagicMicro) || magic == Swapped(kMagicNano);
-    size_t whole = kHeaderBytes;
-    while (content.size() - whole >= kRecordHeaderBytes) {
-        uint32_t captured = ReadLittleEndian(bytes + whole + 8);
-        if (swapped) captured = Swapped(captured);
-        if (captured > content.size() - whole - kRecordHeaderBytes) break;
-        whole += kRecordHeaderBytes + captured;
-    }
-    if (whole == content.size()) return true;
-    int fd = FileUtil::OpenRegular(path, O_WRONLY);
-    bool cut = fd >= 0 && ftruncate(fd, static_cast<off_t>(whole)) == 0;
-    if (fd >= 0) close(fd);
-    return cut;
+std::string PacketCapture::Unusable(const std::string& path, int error) {
+    return path + ": " + FileUtil::Why(error);
 }
 
-bool PacketCapture::Start() {
-    return WriteState("running");
+bool PacketCapture::Start(std::string* reason) {
+    return WriteState("running", reason);
 }
 
-bool PacketCapture::Stop() {
-    if (!WriteState("stopped")) return false;
+bool PacketCapture::Stop(bool cut, std::string* reason) {
+    if (!WriteState("stopped", reason)) return false;
     std::string file = FilePath();
-    if (IsPcapFile(file)) return true;
-    return FileUtil::WriteAtomically(file, EmptyCapture());
+    int fd = FileUtil::OpenGuarded(file, cut ? O_RDWR : O_RDONLY);
+    // A FIFO, a directory or nothing at the name: no capture to keep.
+    if (fd < 0 && errno != ENOENT && errno != EINVAL && errno != ENOTDIR) {
+        *reason = Unusable(file, errno);
+        return false;
+    }
+    char head[kHeaderBytes];
+    bool pcap = fd >= 0 && pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
+                IsPcapHeader(std::string(head, sizeof head));
+    bool kept = pcap && (!cut || KeepWholeRecords(fd));
+    if (fd >= 0) close(fd);
+    if (pcap) {
+        if (!kept) *reason = Unusable(file, errno);
+        return kept;
+    }
+    if (FileUtil::WriteAtomicallyGuarded(file, EmptyCapture())) return true;
+    *reason = Unusable(file, errno);
+    return false;
 }
 
 bool PacketCapture::Running() {
     std::string state;
-    if (!FileUtil::Read(StatePath(), &state, 256)) return false;
+    if (!FileUtil::ReadGuarded(StatePath(), &state, 256)) return false;
     while (!state.empty() && (state.back() == '\n' || state.back() == ' ' || state.back() == '\t' ||
                               state.back() == '\r')) {
         state.pop_back();

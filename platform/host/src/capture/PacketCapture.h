@@ -16,10 +16,18 @@ namespace brelta::host {
 // a missing, short or foreign file is replaced by an empty capture. Both are idempotent, as a
 // service's start and stop are: a second start keeps the capture running, a stop of a capture
 // that is not running still leaves the stopped state and the file.
+//
+// Root may run it on a device root that another user can write: the state file and the
+// capture file are reached by FileUtil's guarded walk, so no link of that user's is followed.
 class PacketCapture {
 public:
-    static bool Start();
-    static bool Stop();
+    static bool Start(std::string* reason);
+    // Start and Stop as above; false with *reason set when a file cannot be written. Stop as
+    // above. With `cut`, a pcap file is also cut back to its last whole record: a live
+    // capture killed in the middle of a write may have left part of one (a file larger than
+    // a live capture can grow, 1 MiB, is somebody's own and kept as it is). False with
+    // *reason set when the state or the file cannot be written.
+    static bool Stop(bool cut, std::string* reason);
     // True when the state file says "running"; a missing or unreadable one means stopped.
     static bool Running();
 
@@ -27,13 +35,12 @@ public:
     static std::string FilePath();
     // The 24-byte pcap global header of an empty Ethernet capture (microsecond stamps).
     static std::string EmptyCapture();
-    // True when the file is at least a header long and starts with a pcap magic number, in
+    // True when the text is at least a header long and starts with a pcap magic number, in
     // either byte order, microsecond or nanosecond flavour.
-    static bool IsPcapFile(const std::string& path);
-    // Cuts a pcap file back to its last whole record: a capture killed in the middle of a
-    // write may have left part of one. A file larger than a live capture can grow (1 MiB) is
-    // somebody's own and kept as it is. False when the file cannot be read or cut.
-    static bool KeepWholeRecords(const std::string& path);
+    static bool IsPcapHeader(const std::string& head);
+    // Why the file `path` cannot be used, from the errno of its opening: a link that the
+    // guarded walk refused is said as such.
+    static std::string Unusable(const std::string& path, int error);
 };
 
 }  // namespace brelta::host
