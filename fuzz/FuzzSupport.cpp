@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DeviceRoot.h"
+#include "LiveServices.h"
 
 namespace brelta::fuzz {
 
@@ -36,7 +37,10 @@ const std::string& UseTemporaryDeviceRoot() {
     }
     g_root = new std::string(name.data());
     setenv("BRELTA_DEVICE_ROOT", g_root->c_str(), 1);
+    // No service live, whatever the environment says: the inputs go to the root's files.
+    setenv("BRELTA_LIVE", "", 1);
     brelta::host::DeviceRoot::Reset();
+    brelta::host::LiveServices::Reset();
     atexit(RemoveRoot);
     return *g_root;
 }

@@ -36,9 +36,13 @@ class Case:
         self.tmp = tempfile.mkdtemp(prefix='brelta-case-')
         self.root = os.path.join(self.tmp, 'root')
         os.mkdir(self.root)
-        # Live services are chosen by the case, and the buses it starts are the only ones.
-        self.env = {k: v for k, v in os.environ.items() if k not in LOCALE + ['BRELTA_LIVE']}
-        self.env.update(BRELTA_DEVICE_ROOT=self.root, ROOT=self.root,
+        # Live services are chosen by the case, and the buses it starts are the only ones. A
+        # home of its own: a step that unsets BRELTA_DEVICE_ROOT finds the default root there.
+        home = os.path.join(self.tmp, 'home')
+        os.mkdir(home)
+        self.env = {k: v for k, v in os.environ.items()
+                    if k not in LOCALE + ['BRELTA_LIVE', 'XDG_STATE_HOME']}
+        self.env.update(BRELTA_DEVICE_ROOT=self.root, ROOT=self.root, HOME=home,
                         DBUS_SYSTEM_BUS_ADDRESS=f'unix:path={self.root}/no-system-bus',
                         DBUS_SESSION_BUS_ADDRESS=f'unix:path={self.root}/no-session-bus',
                         PATH=':'.join([self.wrap(bindir), TOOLS, os.environ.get('PATH', '')]))
