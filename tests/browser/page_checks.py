@@ -4,7 +4,6 @@ server going away. Each check gets a page of its own on a fresh root (screenkit.
 import http.server
 import json
 import os
-import socket
 import statistics
 import subprocess
 import threading

@@ -1,6 +1,6 @@
 """What the checks of the screen drive: headless Chromium over its DevTools protocol (on a
 pipe, so nothing but the Python standard library is needed), `brelta-device screen` on a
-device root, and the fresh work directory, root, server and page that each check gets."""
+device root, and the fresh work directory, root, server and tab that each check gets."""
 import base64
 import fcntl
 import http.client
@@ -28,7 +28,8 @@ def environment(root):
 
 
 class Browser:
-    """Headless Chromium, spoken to over --remote-debugging-pipe (fds 3 and 4)."""
+    """Headless Chromium, spoken to over --remote-debugging-pipe (fds 3 and 4). One serves
+    every check of a run; each check gets a tab of its own (Tab)."""
 
     def __init__(self, profile):
         to_browser, self.out = os.pipe()
@@ -51,15 +52,12 @@ class Browser:
             os.close(fd)
         self.next_id = 0
         self.buffer = b""
-        target = self.call("Target.createTarget", url="about:blank")["targetId"]
-        self.session = self.call("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
-        self.width(1440)
 
-    def call(self, method, session=False, **params):
+    def call(self, method, session=None, **params):
         self.next_id += 1
         message = {"id": self.next_id, "method": method, "params": params}
         if session:
-            message["sessionId"] = self.session
+            message["sessionId"] = session
         os.write(self.out, json.dumps(message).encode() + b"\0")
         while True:
             while b"\0" not in self.buffer:
@@ -73,6 +71,30 @@ class Browser:
                 if "error" in answer:
                     raise RuntimeError(f"{method}: {answer['error']}")
                 return answer["result"]
+
+    def close(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+
+
+class Tab:
+    """A page in a browser context of its own: no cookie, storage or cache of another
+    check's, gone with the context when the check ends."""
+
+    def __init__(self, browser):
+        self.browser = browser
+        self.context = browser.call("Target.createBrowserContext")["browserContextId"]
+        target = browser.call("Target.createTarget", url="about:blank",
+                              browserContextId=self.context)["targetId"]
+        self.session = browser.call("Target.attachToTarget", targetId=target,
+                                    flatten=True)["sessionId"]
+        self.width(1440)
+
+    def call(self, method, session=False, **params):
+        return self.browser.call(method, self.session if session else None, **params)
 
     def width(self, width):
         self.call("Emulation.setDeviceMetricsOverride", session=True, width=width, height=900,
@@ -105,11 +127,7 @@ class Browser:
             f.write(base64.b64decode(data))
 
     def close(self):
-        self.proc.terminate()
-        try:
-            self.proc.wait(10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
+        self.browser.call("Target.disposeBrowserContext", browserContextId=self.context)
 
 
 class Screen:
@@ -177,15 +195,15 @@ class Screen:
 
 
 class Fixture:
-    """A check's own world: a fresh work directory with a device root, and the servers and
-    the browser it starts, all ended with the check."""
+    """A check's own world: a fresh work directory with a device root, the servers it starts
+    and a tab of its own, all ended with the check. `browser` gives the run's browser."""
 
-    def __init__(self, bin_dir, shots):
-        self.bin_dir, self.shots = bin_dir, shots
+    def __init__(self, bin_dir, shots, browser):
+        self.bin_dir, self.shots, self.browser = bin_dir, shots, browser
         self.work = tempfile.mkdtemp(prefix="brelta-screen-")
         self.root = self.path("root")
         self.screens = []
-        self.browser = None
+        self.tab = None
 
     def path(self, name):
         """A new directory of the work directory."""
@@ -198,17 +216,16 @@ class Fixture:
         return screen
 
     def page(self, screen):
-        """A browser showing the screen's page, once its remote is there."""
-        self.browser = Browser(self.path("profile"))
-        self.browser.call("Page.navigate", session=True, url=screen.url)
-        self.browser.wait("document.querySelectorAll('#keys button').length", "the remote")
-        return self.browser
+        """A tab showing the screen's page, once its remote is there."""
+        self.tab = Tab(self.browser())
+        self.tab.call("Page.navigate", session=True, url=screen.url)
+        self.tab.wait("document.querySelectorAll('#keys button').length", "the remote")
+        return self.tab
 
     def close(self):
-        if self.browser:
-            self.browser.close()
         for screen in self.screens:
             if screen.proc.poll() is None:
                 screen.stop()
-        # The browser's helper processes may still be letting go of its profile.
+        if self.tab:
+            self.tab.close()
         shutil.rmtree(self.work, ignore_errors=True)
