@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "DeviceRoot.h"
-#include "LiveServices.h"
+#include "Services.h"
+#include "base/DeviceRoot.h"
 
 namespace brelta::fuzz {
 
@@ -40,7 +40,7 @@ const std::string& UseTemporaryDeviceRoot() {
     // No service live, whatever the environment says: the inputs go to the root's files.
     setenv("BRELTA_LIVE", "", 1);
     brelta::host::DeviceRoot::Reset();
-    brelta::host::LiveServices::Reset();
+    brelta::host::Services::Reset();
     atexit(RemoveRoot);
     return *g_root;
 }

@@ -8,11 +8,11 @@
 
 #include <dlog.h>
 
-#include "FileUtil.h"
+#include "base/FileUtil.h"
 #include "FuzzSupport.h"
-#include "LogRecord.h"
-#include "LogWriter.h"
-#include "VisibleText.h"
+#include "log/LogRecord.h"
+#include "log/LogWriter.h"
+#include "base/VisibleText.h"
 
 using brelta::fuzz::Check;
 using brelta::host::LogRecord;

@@ -10,9 +10,9 @@
 
 #include <vconf.h>
 
-#include "FileUtil.h"
+#include "base/FileUtil.h"
 #include "FuzzSupport.h"
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 using brelta::fuzz::Check;
 using brelta::host::FileUtil;

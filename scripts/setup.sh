@@ -12,14 +12,15 @@ BRELTA_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev nlohmann-json3-dev
     libboost-filesystem-dev libsoup-3.0-0 libpcap-dev libsystemd-dev libgudev-1.0-0)
 # The builds beyond ./run's take libsoup's headers from their package.
 BRELTA_SOUP_DEV=(libsoup-3.0-dev)
-# ./test: the test libraries, the case runner and what cases call (the live services' cases:
+# ./test: the test libraries, the case runner and what cases call (Ninja to list what a build
+# target makes, for the install cases; the live services' cases:
 # python3-dbusmock's notification server, tcpdump to read captures back, a journald of their
 # own, a udev testbed, the file systems they mount), groff to check the manual pages, Chromium
 # for the browser test, and clang for the sanitizer build, which is instrumented for libFuzzer
 # too.
 BRELTA_TEST_PACKAGES=("${BRELTA_SOUP_DEV[@]}" libgtest-dev libgmock-dev python3 curl dbus-daemon
     libglib2.0-bin clang-format clang libclang-rt-14-dev iproute2 util-linux chromium dpkg-dev python3-dbusmock tcpdump
-    systemd umockdev gir1.2-umockdev-1.0 python3-gi e2fsprogs groff-base)
+    systemd umockdev gir1.2-umockdev-1.0 python3-gi e2fsprogs groff-base ninja-build)
 # The build of ./test's sanitizer suite and of scripts/fuzz. Line tables are all that a
 # sanitizer's report needs, and -O1 keeps the checked programs fast while compiling quicker
 # than the default -O2 -g.

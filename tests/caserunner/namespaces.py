@@ -97,7 +97,8 @@ def end_namespaces(case):
 
 def journald(case, args, block):
     """A systemd journal of the case's own (none with `journald none`): tmpfs over the
-    journal's folders in the case's mount namespace, journald started in it."""
+    journal's folders in the case's mount namespace, journald started in it; later steps find
+    its pid in $JOURNALD_PID."""
     if not case.holder:
         raise Failure('journald needs `namespace mount` first')
     shell(case, 'mkdir -p /run/systemd /run/log && mount -t tmpfs tmpfs /run/systemd && '
@@ -105,9 +106,15 @@ def journald(case, args, block):
                 'mount -t tmpfs tmpfs /var/log/journal; }', [])
     if args == 'none':
         return
-    case.daemons.append(subprocess.Popen(
+    # A session of its own: a case may stop it, and the kernel sends SIGHUP (which ends
+    # journald) to a process group that is orphaned while one of its processes is stopped, as
+    # the runner's group is when the shell that started it in the background has ended.
+    daemon = subprocess.Popen(
         case.enter + ['/lib/systemd/systemd-journald'], env=case.env,
-        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        start_new_session=True)
+    case.daemons.append(daemon)
+    case.env['JOURNALD_PID'] = str(daemon.pid)  # nsenter execs it: the daemon's own pid
     # Up when its journal file is there too: journald binds its socket first, and a reader
     # that opens the journal before its folder exists never finds the records.
     socket = inside(case, '/run/systemd/journal/socket')

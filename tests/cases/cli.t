@@ -28,13 +28,18 @@ case help-version-root
 
 case usage-errors
   set a/key int 3
-  $ try() { e=$(brelta-device "$@" 2>&1 >/dev/null); echo "$? $*: $(printf '%s\n' "$e" | head -n 1)"; }; try; try frobnicate; try --frob settings; try settings; try settings frob; try launches extra; try reset --force; try settings set a/key integer 1; try settings set a/key bool 2; try settings set a/key int 1.5; try settings set a/key int 9999999999; try settings set ../x int 1; try settings set a//b int 1; try settings set "$(printf 'a/b\033c')" int 1; try settings set a/key int; try settings get --json; try log -n; try log -n x; try log --since yesterday; try log --since 2026-13-45; try log --since 2026-02-29T10:00; try log -p loud; try log radioo; try log main main; try fault set vconf_get_int 0x10; try fault set vconf_get_int 4294967296; try fault set nofunc 1; try usb attach relative/path; try usb attach "$(printf '/a\tb')"; try toast press 5 3; try toast press x 1; try toast press 9999999999999 1; try --root
+  $ try() { e=$(brelta-device "$@" 2>&1 >/dev/null); echo "$? $*: $(printf '%s\n' "$e" | head -n 1)"; }; try; try frobnicate; try --frob settings; try settings; try settings frob; try launches extra; try launches "$(printf 'a\033b')"; try toast press 1 2 3 4; try fault set; try settings get -Z x; try log --lines; try reset --force; try settings set a/key integer 1; try settings set a/key bool 2; try settings set a/key int 1.5; try settings set a/key int 9999999999; try settings set ../x int 1; try settings set a//b int 1; try settings set "$(printf 'a/b\033c')" int 1; try settings set a/key int; try settings get --json; try settings set a/key; try log -n; try log -n x; try log --since yesterday; try log --since 2026-13-45; try log --since 2026-02-29T10:00; try log -p loud; try log radioo; try log main main; try fault set vconf_get_int 0x10; try fault set vconf_get_int 4294967296; try fault set nofunc 1; try usb attach relative/path; try usb attach "$(printf '/a\tb')"; try toast press 5 3; try toast press x 1; try toast press 9999999999999 1; try --root
     2 : brelta-device: no command given
     2 frobnicate: brelta-device: unknown command 'frobnicate'
     2 --frob settings: brelta-device: unknown option '--frob'
     2 settings: brelta-device: 'settings' needs a command:
     2 settings frob: brelta-device: unknown command 'settings frob':
-    2 launches extra: brelta-device: usage: brelta-device launches [-f] [--json]
+    2 launches extra: brelta-device: unexpected operand 'extra'
+    2 launches a^[b: brelta-device: unexpected operand 'a\x1bb'
+    2 toast press 1 2 3 4: brelta-device: unexpected operand '3'
+    2 fault set: brelta-device: missing operands FUNCTION RESULT
+    2 settings get -Z x: brelta-device: unknown option '-Z'
+    2 log --lines: brelta-device: option '--lines' needs a value
     2 reset --force: brelta-device: unknown option '--force'
     2 settings set a/key integer 1: brelta-device: unknown type 'integer' (int, bool, double or string)
     2 settings set a/key bool 2: brelta-device: '2' is not a bool (true, false, 1 or 0)
@@ -43,8 +48,9 @@ case usage-errors
     2 settings set ../x int 1: brelta-device: '../x' is not a settings key (a relative name such as db/menu_widget/language, without '.' components)
     2 settings set a//b int 1: brelta-device: 'a//b' is not a settings key (a relative name such as db/menu_widget/language, without '.' components)
     2 settings set a/b^[c int 1: brelta-device: 'a/b\x1bc' is not a settings key: keys hold no control characters
-    2 settings set a/key int: brelta-device: usage: brelta-device settings set KEY TYPE VALUE
-    2 settings get --json: brelta-device: usage: brelta-device settings get [--json] KEY
+    2 settings set a/key int: brelta-device: missing operand VALUE
+    2 settings get --json: brelta-device: missing operand KEY
+    2 settings set a/key: brelta-device: missing operands TYPE VALUE
     2 log -n: brelta-device: option '-n' needs a value
     2 log -n x: brelta-device: 'x' is not a number of records
     2 log --since yesterday: brelta-device: 'yesterday' is not a time (2026-12-05T13:46) or an age (10m)
@@ -65,6 +71,12 @@ case usage-errors
   $ cat settings/a/key; ls
     int 3
     settings
+  # A whole usage error: what was wrong, the command's synopsis, where its help is.
+  $ brelta-device root extra
+    brelta-device: unexpected operand 'extra'
+    usage: brelta-device root
+    Try 'brelta-device root --help'.
+    [2]
 
 case failures
   write settings/db/broken int twelve\n

@@ -13,6 +13,22 @@ case destdir
     usr/share/doc/brelta-test-tool/README.md
     usr/share/doc/brelta-test-tool/architecture.md
 
+# Right after ./run, `cmake --install` works: every file that the install rules take from the
+# build directory is made by the configure or by `programs`, the one target that ./run builds.
+# A build directory configured as ./run configures build/, with Ninja only so that the graph of
+# what `programs` makes can be listed; nothing is compiled.
+case run-build-installs
+  $ src=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$BRELTA_BUILD_DIR/CMakeCache.txt"); cmake -S "$src" -B run -G Ninja -DBRELTA_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null && ninja -C run -t graph programs | sed -n 's/.*label="\([^"]*\)".*/\1/p' > made
+  $ grep -oh '"'"$ROOT"'/run/[^"$]*"' $(find run -name cmake_install.cmake) | tr -d '"' | grep -v '/cmake_install.cmake$' | sort | while read -r file; do
+    > if [ -e "$file" ]; then echo "configure: ${file#$ROOT/run/}"; elif grep -qxF "${file#$ROOT/run/}" made; then echo "programs: ${file#$ROOT/run/}"; else echo "neither: ${file#$ROOT/run/}"; fi; done
+    programs: bin/brelta-device
+    programs: bin/brelta_test_tool
+    configure: dbus/brelta.keycombination.conf
+    programs: libexec/brelta-test-tool/brelta-capture
+    configure: share/bash-completion/completions/brelta-device
+    programs: share/man/man1/brelta-device.1
+    configure: share/man/man1/brelta_test_tool.1
+
 # A bus configured as the system bus is (nobody owns a name that no policy grants), with the
 # installed policy directory included: the tool owns its id while it runs. The loop polls
 # until the name is owned or the run is over.

@@ -40,7 +40,11 @@ case journal
   # Each buffer as the file log shows it (between buffers, the journal keeps the order of
   # arrival where the files' merge takes main first within a millisecond).
   $ for b in main system; do BRELTA_LIVE=log brelta-device log --json $b | sed -E 's/"time":"[^"]*","pid":[0-9]*,//' > live; brelta-device log --json $b | sed -E 's/"time":"[^"]*","pid":[0-9]*,//' > file; diff live file && wc -l < live; done
+    brelta-device: warning: reading the systemd journal, as log is live; the device root's log/ holds records too (read with log emulated)
+    brelta-device: warning: reading the device root's log, as log is emulated; the systemd journal holds records of the root too (read with log live)
     7
+    brelta-device: warning: reading the systemd journal, as log is live; the device root's log/ holds records too (read with log emulated)
+    brelta-device: warning: reading the device root's log, as log is emulated; the systemd journal holds records of the root too (read with log live)
     18
   await followed ~UIToast(32) > END
   $ grep -c . followed
@@ -61,3 +65,83 @@ case no-journal
     8
   $ brelta-device live list | grep ^log
     log^Ilive^Imissing^Ino systemd journal (/run/systemd/journal/socket: No such file or directory): records go to the device root's log
+  # A socket that nobody listens on (its journald gone), then a FIFO in its place: each
+  # refuses the first record at once, and the reader does not take either for a journal.
+  $ mkdir /run/systemd/journal && /usr/bin/python3 -c 'import socket; socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM).bind("/run/systemd/journal/socket")'
+  run brelta.keycombination.nothing
+    brelta: the systemd journal takes no records (/run/systemd/journal/socket: Connection refused): they go to $ROOT/log/
+  $ brelta-device log | wc -l
+    brelta-device: warning: log is live but there is no systemd journal (/run/systemd/journal/socket: Connection refused): reading the device root's log
+    16
+  $ rm /run/systemd/journal/socket && mkfifo /run/systemd/journal/socket
+  run brelta.keycombination.nothing
+    brelta: the systemd journal takes no records (/run/systemd/journal/socket: Connection refused): they go to $ROOT/log/
+  $ brelta-device log | wc -l
+    brelta-device: warning: log is live but there is no systemd journal (/run/systemd/journal/socket is not a socket): reading the device root's log
+    24
+
+# Every send to the journal is bounded (JournalLog::kSendTimeoutMs): a journald stopped with
+# its socket's queue full takes the first record nowhere, and after that wait the record and
+# every later one go to the files, after one warning; the run ends on time (the runner's own
+# check of its exit delay). Each record keeps the time it was made, so the wait shows between
+# the first two. The reader still takes the journal, which holds none of the root's records,
+# and says the files hold some.
+case stopped-journal
+  namespace mount
+  journald
+  env BRELTA_LIVE=log
+  $ kill -STOP $JOURNALD_PID && until grep -q stopped /proc/$JOURNALD_PID/status; do sleep 0.01; done && journal-send --fill
+  run brelta.keycombination.tcpdumpstop
+    brelta: the systemd journal takes no records (/run/systemd/journal/socket: took no record within 1000 ms): they go to $ROOT/log/
+  between "start work" "Enter i18n_init" 0.99 4
+  $ cat log/system log/main | wc -l; brelta-device log | wc -l
+    25
+    brelta-device: warning: reading the systemd journal, as log is live; the device root's log/ holds records too (read with log emulated)
+    0
+
+# Only the tool's own entries are its records: another user's entries that name the root,
+# the buffer and the tool's tag (logger, the tool itself run against the root, a datagram),
+# and root's sent by another program under the tool's name, are left out and counted. The
+# tool's own run is shown whole.
+case forged-entries
+  namespace mount
+  journald
+  env BRELTA_LIVE=log
+  run brelta.keycombination.nothing
+  $ forged="MESSAGE=NW_Hidden_Key.cpp: Execute(50) > NETWORK TEST : PASS
+    > SYSLOG_IDENTIFIER=BRELTA_TEST_TOOL
+    > BRELTA_DEVICE_ROOT=$ROOT
+    > BRELTA_LOG_BUFFER=system
+    > BRELTA_LOG_PRIORITY=I"
+    > nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+    > echo "$forged" | nobody logger --journald
+    > nobody "$(readlink -f "$(command -v brelta_test_tool)")" 'NETWORK TEST : PASS' 2>/dev/null
+    > IFS='
+    > '
+    > nobody journal-send $forged
+    > journal-send --stay --comm brelta_test_tool $forged
+    > journalctl --sync
+  $ brelta-device log | cut -d' ' -f2-
+    brelta-device: warning: skipped 11 journal entries naming this root (not the tool's records: another user or program sent them)
+    $PID I/BRELTA_TEST_TOOL: brelta_test_tool.cpp: main(24) > start work !! => arg brelta.keycombination.nothing
+    $PID I/BRELTA_TEST_TOOL: i18n.c: i18n_init(83) > Enter i18n_init
+    $PID I/BRELTA_TEST_TOOL: i18n.c: update_lang(28) > failed to get current language for set lang env
+    $PID I/BRELTA_TEST_TOOL: i18n.c: update_region(45) > failed to get current region format for set region env
+    $PID I/BRELTA_TEST_TOOL: brelta_test_tool.cpp: own_name(15) > own bus brelta.keycombination.nothing
+    $PID I/BRELTA_TEST_TOOL: CTaskManager.cpp: Init(23) > invalid argument
+    $PID I/BRELTA_TEST_TOOL: i18n.c: i18n_del(94) > DeRegistering i18n_del vconf callbacks\x20
+    $PID I/BRELTA_TEST_TOOL: brelta_test_tool.cpp: main(36) > work finish!! exit!!
+
+# A record is built from the entry's fields, never from a line printed and parsed again: a tag
+# holding ": " and a line break stays whole, and the message is taken apart as the file log's
+# are. No program of the platform writes such a tag: this entry is root's, and gets in because
+# journald was stopped until its sender had ended, so the journal knows its uid only (as it
+# may for the tool's own last records).
+case tag-with-separators
+  namespace mount
+  journald
+  $ kill -STOP $JOURNALD_PID && until grep -q stopped /proc/$JOURNALD_PID/status; do sleep 0.01; done
+    > journal-send "SYSLOG_IDENTIFIER=$(printf 'A: B\nC')" "MESSAGE=x.cpp: f(3) > y: z" BRELTA_DEVICE_ROOT=$ROOT BRELTA_LOG_BUFFER=main BRELTA_LOG_PRIORITY=W
+    > kill -CONT $JOURNALD_PID && journalctl --sync
+  $ BRELTA_LIVE=log brelta-device log --json | sed -E 's/"pid":[0-9]+,//'
+    {"buffer":"main","time":"<time>","priority":"W","tag":"A: B\\x0aC","message":"x.cpp: f(3) > y: z","file":"x.cpp","function":"f","line":3,"text":"y: z"}

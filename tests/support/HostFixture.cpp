@@ -9,9 +9,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "DeviceRoot.h"
-#include "Faults.h"
-#include "LiveServices.h"
+#include "Services.h"
+#include "base/DeviceRoot.h"
+#include "base/Faults.h"
 
 namespace brelta::test {
 
@@ -48,7 +48,7 @@ void HostFixture::UseFreshRoot() {
     // capturing this machine's interfaces long after the test.
     setenv("BRELTA_LIVE", "", 1);
     brelta::host::DeviceRoot::Reset();
-    brelta::host::LiveServices::Reset();
+    brelta::host::Services::Reset();
     brelta::host::Faults::Reset();
 }
 

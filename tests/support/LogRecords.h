@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "LogRecord.h"
+#include "log/LogRecord.h"
 
 namespace brelta::test {
 

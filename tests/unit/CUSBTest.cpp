@@ -6,7 +6,7 @@
 #include <string>
 
 #include "CUSB.h"
-#include "Faults.h"
+#include "base/Faults.h"
 #include "HostFixture.h"
 
 using brelta::host::Faults;

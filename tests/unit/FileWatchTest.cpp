@@ -8,7 +8,7 @@
 #include <boost/filesystem.hpp>
 #include <set>
 
-#include "FileWatch.h"
+#include "base/FileWatch.h"
 #include "HostFixture.h"
 
 namespace fs = boost::filesystem;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Faults.h"
+#include "base/Faults.h"
 #include "HostFixture.h"
 #include "i18n.h"
 

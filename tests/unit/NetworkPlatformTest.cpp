@@ -2,7 +2,7 @@
 // the machine's own), or from the file that stands in for it.
 #include <gtest/gtest.h>
 
-#include "Gateway.h"
+#include "network/Gateway.h"
 #include "HostFixture.h"
 
 using brelta::host::Gateway;

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "JsonLine.h"
-#include "NotificationRecord.h"
+#include "base/JsonLine.h"
+#include "notification/NotificationRecord.h"
 #include "NotificationReplay.h"
 
 using brelta::host::JsonJournalReader;

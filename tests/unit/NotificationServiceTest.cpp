@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "HostFixture.h"
-#include "NotificationIds.h"
+#include "notification/NotificationIds.h"
 
 using brelta::host::NotificationIds;
 using Lines = std::vector<std::string>;

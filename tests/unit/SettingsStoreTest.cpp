@@ -11,7 +11,7 @@
 #include <vconf.h>
 
 #include "HostFixture.h"
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "SystemCallHooks.h"
 
 using brelta::host::SettingsStore;

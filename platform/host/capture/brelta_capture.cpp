@@ -5,9 +5,9 @@
 //
 // Captures on one interface (the one named, else the default route's) into a pcap file, until
 // SIGTERM or SIGINT, until the file has reached its bound (1,048,576 bytes by default: what
-// the tool's export copies), or until its time is up (600 s by default). The file is valid
-// from the start and after every write, up to the last whole packet. A stop takes a fifth of
-// a second: every packet that came before it is written.
+// the tool's export copies), or until its time is up (600 s by default, kDefaultSeconds). The file
+// is valid from the start and after every write, up to the last whole packet. A stop takes a fifth
+// of a second: every packet that came before it is written.
 //
 // Unless --foreground is given it detaches: the capture runs in a session of its own and
 // outlives whoever started it, and the program that was started exits 0 as soon as the
@@ -31,22 +31,25 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
-#include "CaptureLimits.h"
-#include "DefaultRoute.h"
 #include "RecordWriter.h"
+#include "base/FileUtil.h"
+#include "base/ProcStat.h"
+#include "base/RouteTable.h"
+#include "capture/CaptureLimits.h"
 
-using brelta::capture::DefaultRoute;
+using brelta::capture::kDefaultSeconds;
 using brelta::capture::kMaxBytes;
+using brelta::capture::kMaxSeconds;
 using brelta::capture::kSnapLength;
 using brelta::capture::RecordWriter;
+using brelta::host::FileUtil;
+using brelta::host::ProcStat;
+using brelta::host::RouteTable;
 
 namespace {
-constexpr long kSeconds = 600;
 // A process that is not capturing this long after its start has hung (in the kernel or on a
 // file under the device root): it ends itself, and whoever started it reports that.
 constexpr unsigned kStartSeconds = 5;
@@ -60,7 +63,7 @@ constexpr int kBlockMilliseconds = 100;
 
 struct Options {
     std::string interface, output, pidFile, stateFile;
-    long seconds = kSeconds;
+    long seconds = kDefaultSeconds;
     uint64_t maxBytes = kMaxBytes;
     bool foreground = false;
 };
@@ -120,7 +123,8 @@ Options Parse(int argc, char** argv) {
                 options.stateFile = optarg;
                 break;
             case kSeconds_:
-                if (!Number(optarg, 1, 365L * 24 * 3600, &n)) Usage("--seconds needs 1 or more");
+                if (!Number(optarg, 1, kMaxSeconds, &n))
+                    Usage(("--seconds needs 1 to " + std::to_string(kMaxSeconds)).c_str());
                 options.seconds = static_cast<long>(n);
                 break;
             case kMaxBytes_:
@@ -139,43 +143,10 @@ Options Parse(int argc, char** argv) {
     return options;
 }
 
-// The pid file and the state file are replaced whole (a temporary file beside them, renamed),
-// so that a reader sees the old content or the new, never a part. The temporary name is the
-// one the platform's own atomic writes use, so that they sweep away one left by a kill.
-bool WriteWhole(const std::string& path, const std::string& text) {
-    std::string::size_type slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temporary = dir + "/." + name.substr(0, 200) + ".XXXXXX";
-    int fd = mkostemp(&temporary[0], O_CLOEXEC);
-    if (fd < 0) return false;
-    bool written = fchmod(fd, 0644) == 0 &&
-                   write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    written = close(fd) == 0 && written && rename(temporary.c_str(), path.c_str()) == 0;
-    if (!written) unlink(temporary.c_str());
-    return written;
-}
-
-std::string ReadSmall(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return "";
-    char buffer[256];
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    close(fd);
-    return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : "";
-}
-
 // Field 22 of /proc/self/stat: when the process started, in clock ticks since boot.
 std::string StartTime() {
-    std::ifstream in("/proc/self/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string::size_type end = stat.rfind(')');
-    if (end == std::string::npos) return "0";
-    std::istringstream fields(stat.substr(end + 2));
-    std::string field;
-    for (int i = 3; i <= 22 && fields >> field; ++i) {
-    }
-    return field;
+    ProcStat stat;
+    return ProcStat::ReadSelf(&stat) ? stat.started : "0";
 }
 
 std::string ActivationError(pcap_t* handle, int status) {
@@ -219,7 +190,8 @@ private:
 };
 
 bool Capture::Open(std::string* reason) {
-    m_Interface = m_Options.interface.empty() ? DefaultRoute::Interface() : m_Options.interface;
+    m_Interface =
+        m_Options.interface.empty() ? RouteTable::DefaultInterface() : m_Options.interface;
     if (m_Interface.empty()) {
         *reason = "no default route, so no interface to capture on (name one)";
         return false;
@@ -403,12 +375,12 @@ int main(int argc, char** argv) {
     }
     std::string identity =
         std::to_string(getpid()) + " " + StartTime() + " " + capture.Interface() + "\n";
-    if (!options.pidFile.empty() && !WriteWhole(options.pidFile, identity)) {
+    if (!options.pidFile.empty() && !FileUtil::WriteAtomically(options.pidFile, identity)) {
         std::fprintf(stderr, "brelta-capture: cannot write %s: %s\n", options.pidFile.c_str(),
                      std::strerror(errno));
         return 1;
     }
-    if (!options.stateFile.empty()) WriteWhole(options.stateFile, "running");
+    if (!options.stateFile.empty()) FileUtil::WriteAtomically(options.stateFile, "running");
     alarm(0);
     if (options.foreground)
         std::fprintf(stderr, "brelta-capture: capturing on %s\n", capture.Interface().c_str());
@@ -417,9 +389,11 @@ int main(int argc, char** argv) {
 
     std::string ending = capture.Run();
     std::fprintf(stderr, "%s\n", capture.Summary(ending).c_str());
-    if (!options.stateFile.empty()) WriteWhole(options.stateFile, "stopped");
+    if (!options.stateFile.empty()) FileUtil::WriteAtomically(options.stateFile, "stopped");
     // A newer capture may have taken the pid file over; only this one's own is removed.
-    if (!options.pidFile.empty() && ReadSmall(options.pidFile) == identity)
+    std::string owner;
+    if (!options.pidFile.empty() && FileUtil::Read(options.pidFile, &owner, 256) &&
+        owner == identity)
         unlink(options.pidFile.c_str());
     return 0;
 }

@@ -34,9 +34,6 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::vector<Op
     argv.push_back(nullptr);
     int argc = static_cast<int>(copies.size());
 
-    auto usage = [&](const std::string& what) {
-        return CliError::Usage(what + "\nusage: brelta-device " + synopsis);
-    };
     // glibc starts afresh when optind is 0 (this process parses more than one command line);
     // a first call over no words does that, so that every word below is looked at before
     // getopt sees it.
@@ -65,9 +62,12 @@ Arguments::Arguments(const std::vector<std::string>& words, const std::vector<Op
             continue;
         }
         if (code == '?')
-            throw usage("unknown option '" +
-                        (optopt != 0 ? std::string("-") + char(optopt) : copies[optind - 1]) + "'");
-        if (code == ':') throw usage("option '" + copies[optind - 1] + "' needs a value");
+            throw CliError::Usage(
+                "unknown option '" +
+                    (optopt != 0 ? std::string("-") + char(optopt) : copies[optind - 1]) + "'",
+                synopsis);
+        if (code == ':')
+            throw CliError::Usage("option '" + copies[optind - 1] + "' needs a value", synopsis);
         const Option* option = nullptr;
         if (index >= 0) {
             option = &all[static_cast<size_t>(index)];

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "Outcome.h"
+#include "base/Outcome.h"
 
 namespace brelta::cli {
 
@@ -17,6 +17,11 @@ public:
     static constexpr int kUsage = 2;
 
     static CliError Usage(const std::string& message) { return CliError(kUsage, message); }
+    // A command line that does not fit its command: what was wrong, then the command's
+    // synopsis ("settings get [--json] KEY").
+    static CliError Usage(const std::string& what, const std::string& synopsis) {
+        return CliError(kUsage, what + "\nusage: brelta-device " + synopsis);
+    }
     static CliError Failure(const std::string& message) { return CliError(kFailure, message); }
     // A failure that quotes the system's reason (errno) for `what`.
     static CliError SystemFailure(const std::string& what, int error);

@@ -10,13 +10,13 @@
 
 #include "Commands.h"
 #include "DeviceCli.h"
-#include "Faults.h"
-#include "LiveServices.h"
-#include "LogWriter.h"
+#include "base/Faults.h"
+#include "Services.h"
+#include "log/LogWriter.h"
 #include "Output.h"
-#include "ScriptableFunctions.h"
-#include "SettingsStore.h"
-#include "UsbDevices.h"
+#include "base/ScriptableFunctions.h"
+#include "settings/SettingsStore.h"
+#include "usb/UsbDevices.h"
 
 namespace brelta::cli {
 
@@ -150,8 +150,8 @@ std::vector<std::string> Completion::OfKind(Kind kind, const std::string& prefix
             return host::Faults::Scripted();
         case Kind::Service: {
             std::vector<std::string> names;
-            for (host::LiveServices::Service service : host::LiveServices::All())
-                names.push_back(host::LiveServices::Name(service));
+            for (host::Service service : host::Services::All())
+                names.push_back(host::Services::Name(service));
             names.push_back("all");
             return names;
         }

@@ -8,7 +8,7 @@
 
 #include "CliError.h"
 #include "Commands.h"
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
 #include "Output.h"
 
 namespace brelta::cli {
@@ -16,6 +16,20 @@ namespace brelta::cli {
 namespace {
 bool AsksForHelp(const std::string& word) {
     return word == "--help" || word == "-h" || word == "help";
+}
+
+// The operands that a command line of `given` operands lacks, by their names: "missing
+// operand KEY", "missing operands TYPE VALUE". The optional ones stand last in every row.
+std::string Missing(const Verb& verb, size_t given) {
+    std::string names;
+    size_t count = 0;
+    for (size_t i = given; i < verb.operands.size(); ++i) {
+        const Operand& operand = verb.operands[i];
+        if (operand.arity != Arity::kOne && operand.arity != Arity::kOneOrMore) continue;
+        names += std::string(" ") + operand.name;
+        ++count;
+    }
+    return (count > 1 ? "missing operands" : "missing operand") + names;
 }
 
 int Print(const std::string& text) {
@@ -78,9 +92,12 @@ int DeviceCli::Dispatch(const std::vector<std::string>& words) {
     Arguments args(rest, options, verb->Synopsis());
     if (args.Has("help")) return Print(m_Help.OfVerb(*verb));
     if (args.Has("root")) UseRoot(args.Value("root"));
-    if (args.Operands().size() < verb->MinOperands() ||
-        args.Operands().size() > verb->MaxOperands())
-        throw CliError::Usage("usage: brelta-device " + verb->Synopsis());
+    size_t given = args.Operands().size();
+    if (given > verb->MaxOperands())
+        throw CliError::Usage(
+            "unexpected operand '" + Output::Escape(args.Operand(verb->MaxOperands())) + "'",
+            verb->Synopsis());
+    if (given < verb->MinOperands()) throw CliError::Usage(Missing(*verb, given), verb->Synopsis());
     return verb->run(args);
 }
 

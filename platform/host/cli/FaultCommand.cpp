@@ -1,11 +1,11 @@
 #include "Commands.h"
 
 #include "CliError.h"
-#include "Faults.h"
-#include "FileUtil.h"
+#include "base/Faults.h"
+#include "base/FileUtil.h"
 #include "Output.h"
-#include "ScriptableFunctions.h"
-#include "SettingsStore.h"
+#include "base/ScriptableFunctions.h"
+#include "settings/SettingsStore.h"
 
 namespace brelta::cli::fault {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "CliError.h"
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
 
 namespace brelta::cli {
 

@@ -2,19 +2,32 @@
 
 #include <dlog.h>
 #include <glib-unix.h>
+#include <limits.h>
+#include <sys/stat.h>
 #include <systemd/sd-journal.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "CliError.h"
-#include "DeviceRoot.h"
-#include "LogWriter.h"
+#include "Output.h"
+#include "base/DeviceRoot.h"
+#include "base/FileUtil.h"
+#include "base/VisibleText.h"
+#include "log/LogWriter.h"
 
 namespace brelta::cli {
 
 namespace {
+// The program whose entries are the tool's records: the only one of the platform that writes
+// any (MDT's child is the tool's own fork).
+constexpr const char kToolProgram[] = "brelta_test_tool";
+// The kernel keeps a program's name (_COMM) to 15 bytes.
+constexpr size_t kCommandBytes = 15;
+
 void Check(int result, const char* what) {
     if (result < 0) throw CliError::SystemFailure(std::string("systemd journal: ") + what, -result);
 }
@@ -22,6 +35,15 @@ void Check(int result, const char* what) {
 void Match(sd_journal* journal, const std::string& field, const std::string& value) {
     std::string match = field + "=" + value;
     Check(sd_journal_add_match(journal, match.data(), match.size()), "cannot select the records");
+}
+
+// A decimal number of at most `digits` digits, as the journal writes _UID and _PID.
+bool Decimal(const std::string& text, size_t digits, unsigned long long* value) {
+    if (text.empty() || text.size() > digits ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    *value = std::stoull(text);
+    return true;
 }
 
 // A failure to read ends the command as it would outside the main loop; the exception must
@@ -38,10 +60,18 @@ gboolean OnJournal(gint, GIOCondition, gpointer data) {
 }  // namespace
 
 JournalRecords::JournalRecords(const std::vector<std::string>& buffers) {
+    m_Uids = {getuid(), 0};
+    struct stat root;
+    if (stat(host::DeviceRoot::Path().c_str(), &root) == 0) m_Uids.push_back(root.st_uid);
+    m_Program = host::FileUtil::ProgramDir() + "/" + kToolProgram;
+    char resolved[PATH_MAX];
+    if (realpath(m_Program.c_str(), resolved) != nullptr) m_Program = resolved;
+    m_Command = std::string(kToolProgram).substr(0, kCommandBytes);
+
     Check(sd_journal_open(&m_Journal, SD_JOURNAL_LOCAL_ONLY), "cannot open it");
     // Whole fields: a message is as long as the tool made it.
     Check(sd_journal_set_data_threshold(m_Journal, 0), "cannot read whole fields");
-    // Records of this root, of any of the buffers.
+    // Entries naming this root, of any of the buffers (whoever sent them: Trusted says).
     Match(m_Journal, "BRELTA_DEVICE_ROOT", host::DeviceRoot::Path());
     for (const std::string& buffer : buffers) Match(m_Journal, "BRELTA_LOG_BUFFER", buffer);
 }
@@ -50,13 +80,56 @@ JournalRecords::~JournalRecords() {
     sd_journal_close(m_Journal);
 }
 
-std::string JournalRecords::Field(const char* name) {
+std::string JournalRecords::Field(const char* name, bool* found) {
     const void* data = nullptr;
     size_t length = 0;
-    if (sd_journal_get_data(m_Journal, name, &data, &length) < 0) return "";
     size_t prefix = std::strlen(name) + 1;  // NAME=
-    return length < prefix ? ""
-                           : std::string(static_cast<const char*>(data) + prefix, length - prefix);
+    bool there = sd_journal_get_data(m_Journal, name, &data, &length) >= 0 && length >= prefix;
+    if (found != nullptr) *found = there;
+    return there ? std::string(static_cast<const char*>(data) + prefix, length - prefix) : "";
+}
+
+bool JournalRecords::Trusted() {
+    bool found = false;
+    unsigned long long uid = 0;
+    if (!Decimal(Field("_UID", &found), 10, &uid) ||
+        std::find(m_Uids.begin(), m_Uids.end(), static_cast<uid_t>(uid)) == m_Uids.end())
+        return false;
+    // The journal reads these from /proc when it stores the entry: a sender that has ended by
+    // then leaves them out, and its uid is all there is to go by.
+    std::string program = Field("_EXE", &found);
+    if (found && program != m_Program) return false;
+    std::string command = Field("_COMM", &found);
+    return !found || command == m_Command;
+}
+
+bool JournalRecords::Take(BufferRecord* record) {
+    bool tagged = false, said = false;
+    std::string letter = Field("BRELTA_LOG_PRIORITY");
+    std::string tag = Field("SYSLOG_IDENTIFIER", &tagged);
+    std::string message = Field("MESSAGE", &said);
+    uint64_t usec = 0;
+    unsigned long long pid = 0;
+    int level = -1;
+    for (int candidate = DLOG_VERBOSE; candidate <= DLOG_FATAL; ++candidate)
+        if (letter.size() == 1 && host::LogWriter::PriorityLetter(candidate) == letter[0])
+            level = candidate;
+    if (!Trusted() || !tagged || !said || level < 0 || !Decimal(Field("_PID"), 10, &pid) ||
+        sd_journal_get_realtime_usec(m_Journal, &usec) < 0) {
+        ++m_Skipped;
+        return false;
+    }
+    *record = BufferRecord();
+    record->buffer = Field("BRELTA_LOG_BUFFER");
+    record->time = host::LogWriter::Stamp(static_cast<long long>(usec));
+    record->pid = static_cast<long long>(pid);
+    record->priority = letter[0];
+    // Escaped as the file log holds them; the message's parts as LogRecord finds them.
+    record->tag = host::VisibleText::Escape(tag);
+    record->SetMessage(host::VisibleText::Escape(message));
+    record->line =
+        host::LogWriter::Record(record->time, static_cast<long>(pid), level, tag, message);
+    return true;
 }
 
 void JournalRecords::Drain(const Each& each) {
@@ -64,22 +137,28 @@ void JournalRecords::Drain(const Each& each) {
         int next = sd_journal_next(m_Journal);
         Check(next, "cannot read it");
         if (next == 0) return;
-        uint64_t usec = 0;
-        if (sd_journal_get_realtime_usec(m_Journal, &usec) < 0) continue;
-        std::string priority = Field("BRELTA_LOG_PRIORITY");
-        int level = DLOG_INFO;  // the priority of the letter
-        for (int candidate = DLOG_VERBOSE; candidate <= DLOG_FATAL; ++candidate)
-            if (priority.size() == 1 && host::LogWriter::PriorityLetter(candidate) == priority[0])
-                level = candidate;
-        // The line the file log would hold, parsed as the file's lines are.
         BufferRecord record;
-        std::string line = host::LogWriter::Record(
-            host::LogWriter::Stamp(static_cast<long long>(usec)), std::atol(Field("_PID").c_str()),
-            level, Field("SYSLOG_IDENTIFIER"), Field("MESSAGE"));
-        if (!host::LogRecord::Parse(line, &record)) continue;
-        record.buffer = Field("BRELTA_LOG_BUFFER");
-        each(record);
+        if (Take(&record)) each(record);
     }
+}
+
+void JournalRecords::WarnSkipped() const {
+    if (m_Skipped != 0)
+        Output::Warn("skipped " + std::to_string(m_Skipped) +
+                     (m_Skipped == 1 ? " journal entry" : " journal entries") +
+                     " naming this root (not the tool's records: another user or program sent "
+                     "them)");
+}
+
+bool JournalRecords::HoldsRecords(const std::vector<std::string>& buffers) {
+    try {
+        JournalRecords journal(buffers);
+        BufferRecord record;
+        while (sd_journal_next(journal.m_Journal) > 0)
+            if (journal.Take(&record)) return true;
+    } catch (const CliError&) {
+    }
+    return false;
 }
 
 void JournalRecords::Follow(std::function<void()> changed) {

@@ -4,7 +4,7 @@
 
 #include "CliError.h"
 #include "Follow.h"
-#include "JsonJournal.h"
+#include "base/JsonJournal.h"
 #include "JsonJournalReader.h"
 #include "Output.h"
 

@@ -13,15 +13,15 @@
 
 #include "CliError.h"
 #include "Follow.h"
-#include "JournalLog.h"
+#include "log/JournalLog.h"
 #include "JournalRecords.h"
-#include "LiveServices.h"
+#include "Services.h"
 #include "LogMerge.h"
 #include "LogSource.h"
-#include "LogRecord.h"
-#include "LogWriter.h"
+#include "log/LogRecord.h"
+#include "log/LogWriter.h"
 #include "Output.h"
-#include "VisibleText.h"
+#include "base/VisibleText.h"
 
 namespace brelta::cli {
 
@@ -111,23 +111,46 @@ public:
                          " (not log records)");
     }
 
+    // Whether a buffer's file holds a record (the first one found ends the look).
+    static bool HoldsRecords(const std::vector<int>& buffers) {
+        for (int buffer : buffers) {
+            host::LineStream lines(LogWriter::BufferPath(buffer));
+            std::string line;
+            host::LogRecord record;
+            while (lines.Next(&line) == host::LineStream::Result::Line)
+                if (host::LogRecord::Parse(line, &record)) return true;
+        }
+        return false;
+    }
+
 private:
     host::LogMerge m_Merge;
     std::unique_ptr<cli::Follow> m_Watch;
 };
 
 // The journal when the log service is live and the journal is there; else the files, which
-// are where a live service puts its records without a journal.
+// are where a live service puts its records without a journal. When the source not read
+// holds records of the root too, one line says which one is read: the usual read, where only
+// one of them holds any, stays quiet.
 std::unique_ptr<LogSource> Source(const std::vector<int>& buffers, bool follow) {
+    std::vector<std::string> names;
+    for (int buffer : buffers) names.push_back(LogWriter::BufferName(buffer));
     std::string why;
-    if (host::LiveServices::IsLive(host::LiveServices::Service::Log)) {
-        if (host::JournalLog::Available(&why)) {
-            std::vector<std::string> names;
-            for (int buffer : buffers) names.push_back(LogWriter::BufferName(buffer));
+    bool journal = host::JournalLog::Reachable(&why);
+    if (host::Services::IsLive(host::Service::Log)) {
+        if (journal) {
+            if (FileRecords::HoldsRecords(buffers))
+                Output::Warn(
+                    "reading the systemd journal, as log is live; the device root's "
+                    "log/ holds records too (read with log emulated)");
             return std::make_unique<JournalRecords>(names);
         }
         Output::Warn("log is live but there is no systemd journal (" + why +
                      "): reading the device root's log");
+    } else if (journal && JournalRecords::HoldsRecords(names)) {
+        Output::Warn(
+            "reading the device root's log, as log is emulated; the systemd journal "
+            "holds records of the root too (read with log live)");
     }
     return std::make_unique<FileRecords>(buffers, follow);
 }

@@ -4,7 +4,7 @@
 
 #include "CliError.h"
 #include "Commands.h"
-#include "FileUtil.h"
+#include "base/FileUtil.h"
 #include "Help.h"
 #include "Verb.h"
 

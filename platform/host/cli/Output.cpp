@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "CliError.h"
-#include "VisibleText.h"
+#include "base/VisibleText.h"
 
 namespace brelta::cli {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "CliError.h"
-#include "DeviceRoot.h"
-#include "FileUtil.h"
+#include "base/DeviceRoot.h"
+#include "base/FileUtil.h"
 
 namespace brelta::cli {
 

@@ -11,10 +11,10 @@
 #include <map>
 
 #include "CliError.h"
-#include "FileUtil.h"
+#include "base/FileUtil.h"
 #include "Follow.h"
 #include "Output.h"
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace brelta::cli::settings {
 

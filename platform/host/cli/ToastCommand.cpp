@@ -8,16 +8,16 @@
 #include <deque>
 
 #include "CliError.h"
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
 #include "Follow.h"
-#include "FileUtil.h"
-#include "JsonJournal.h"
-#include "NotificationInput.h"
+#include "base/FileUtil.h"
+#include "base/JsonJournal.h"
+#include "notification/NotificationInput.h"
 #include "NotificationPress.h"
 #include "NotificationReplay.h"
-#include "NotificationView.h"
+#include "notification/NotificationView.h"
 #include "Output.h"
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace brelta::cli::toast {
 

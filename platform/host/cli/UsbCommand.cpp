@@ -1,9 +1,9 @@
 #include "Commands.h"
 
 #include "CliError.h"
-#include "FileUtil.h"
+#include "base/FileUtil.h"
 #include "Output.h"
-#include "UsbDevices.h"
+#include "usb/UsbDevices.h"
 
 namespace brelta::cli::usb {
 

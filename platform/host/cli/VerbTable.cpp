@@ -4,6 +4,7 @@
 // command is a new row and its function in Commands.h.
 #include "Commands.h"
 #include "Verb.h"
+#include "capture/CaptureLimits.h"
 
 namespace brelta::cli {
 
@@ -72,6 +73,21 @@ const Program& DeviceProgram() {
     return program;
 }
 
+// The capture's bounds as the helper and the platform keep them.
+const std::string& CaptureDetails() {
+    static const std::string details =
+        "A live capture (BRELTA_LIVE or $ROOT/live names capture) runs until it is stopped "
+        "here, by the run of the tool that started it, or at its bounds (" +
+        std::to_string(brelta::capture::kMaxBytes) +
+        " bytes, or the seconds of "
+        "$ROOT/network/capture_seconds: default " +
+        std::to_string(brelta::capture::kDefaultSeconds) + ", at most " +
+        std::to_string(brelta::capture::kMaxSeconds) +
+        "). Its file is $ROOT/opt/usr/data/network/tcpdump-[time].pcap.\n\n"
+        "stop and status find a running capture helper also where capture is not live.";
+    return details;
+}
+
 const std::vector<Group>& DeviceGroups() {
     static const std::vector<Group> groups{
         {"settings", "the settings store",
@@ -98,12 +114,7 @@ const std::vector<Group>& DeviceGroups() {
          "\"default_button\":...,\"display_applist\":...,\"layout\":...,\"hide_timeout\":...}, "
          "the members of its latest post; watch: each journal line as written, with its "
          "\"op\"."},
-        {"capture", "the packet capture",
-         "A live capture (BRELTA_LIVE or $ROOT/live names capture) runs until it is stopped "
-         "here, by the run of the tool that started it, or at its bounds (1 MiB, or the seconds "
-         "of $ROOT/network/capture_seconds, default 600). Its file is "
-         "$ROOT/opt/usr/data/network/tcpdump-[time].pcap.\n\n"
-         "stop and status find a running capture helper also where capture is not live."},
+        {"capture", "the packet capture", CaptureDetails().c_str()},
         {"fault", "scripted failures of platform functions",
          "RESULTs are decimal ints, one taken per call, in order; a status function returns a "
          "non-zero RESULT instead of doing its work, a function that returns a pointer returns "

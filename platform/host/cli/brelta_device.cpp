@@ -1,6 +1,6 @@
 // brelta-device: the workbench of the emulated TV.
 #include "DeviceCli.h"
-#include "ProcessStart.h"
+#include "base/ProcessStart.h"
 
 int main(int argc, char** argv) {
     brelta::host::PrepareProcess(brelta::host::BrokenPipe::kEnds);

@@ -1,6 +1,6 @@
 #include "JsonJournalReader.h"
 
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
 
 namespace brelta::host {
 

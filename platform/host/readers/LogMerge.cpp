@@ -1,6 +1,6 @@
 #include "LogMerge.h"
 
-#include "LogWriter.h"
+#include "log/LogWriter.h"
 
 namespace brelta::host {
 

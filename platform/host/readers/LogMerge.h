@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "LineStream.h"
-#include "LogRecord.h"
+#include "log/LogRecord.h"
 
 namespace brelta::host {
 

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <climits>
 
-#include "FileUtil.h"
-#include "NotificationInput.h"
+#include "base/FileUtil.h"
+#include "notification/NotificationInput.h"
 
 namespace brelta::host {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "NotificationReplay.h"
-#include "Outcome.h"
+#include "base/Outcome.h"
 
 namespace brelta::host {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "JsonJournal.h"
+#include "base/JsonJournal.h"
 
 namespace brelta::host {
 

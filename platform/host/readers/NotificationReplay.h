@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "JsonJournalReader.h"
-#include "NotificationRecord.h"
+#include "notification/NotificationRecord.h"
 
 namespace brelta::host {
 

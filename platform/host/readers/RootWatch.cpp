@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "FileUtil.h"
+#include "base/FileUtil.h"
 
 namespace brelta::host {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "FileWatch.h"
+#include "base/FileWatch.h"
 
 namespace brelta::host {
 

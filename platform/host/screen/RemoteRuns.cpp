@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
+#include "base/ProcStat.h"
 // BRELTA_COMMAND_IDS(X): X(id, exit delay) for each row of the tool's command table.
 #include "CommandIds.inc"
 
@@ -28,18 +28,8 @@ void BecomeRun(gpointer parent) {
 }
 
 long ParentOf(long pid) {
-    // /proc/PID/stat: "pid (comm) state ppid ...", comm may hold anything but ends at the
-    // last ')'.
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    std::getline(stat, text);
-    size_t close = text.rfind(')');
-    long parent = 0;
-    char state = 0;
-    if (close == std::string::npos ||
-        std::sscanf(text.c_str() + close + 1, " %c %ld", &state, &parent) != 2)
-        return 0;
-    return parent;
+    host::ProcStat stat;
+    return host::ProcStat::Read(pid, &stat) ? stat.parent : 0;
 }
 }  // namespace
 

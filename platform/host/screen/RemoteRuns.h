@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "LogRecord.h"
+#include "log/LogRecord.h"
 #include "RunProgress.h"
 
 namespace brelta::screen {

@@ -3,7 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "LogRecord.h"
+#include "log/LogRecord.h"
 
 namespace brelta::screen {
 

@@ -2,11 +2,11 @@
 
 #include <climits>
 
-#include "Faults.h"
+#include "base/Faults.h"
 #include "NotificationPress.h"
 #include "NotificationReplay.h"
-#include "SettingsStore.h"
-#include "UsbDevices.h"
+#include "settings/SettingsStore.h"
+#include "usb/UsbDevices.h"
 
 namespace brelta::screen {
 

@@ -8,9 +8,9 @@
 #include <iterator>
 
 #include "CliError.h"
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
 #include "ScreenServer.h"
-#include "SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 namespace brelta::cli {
 

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "DeviceRoot.h"
-#include "FileUtil.h"
-#include "LiveServices.h"
+#include "base/DeviceRoot.h"
+#include "base/FileUtil.h"
+#include "Services.h"
 #include "ScreenActions.h"
 
 extern "C" GResource* brelta_screen_get_resource(void);
@@ -235,10 +235,10 @@ void ScreenServer::ServeFile(SoupServerMessage* msg, const std::string& path) {
 std::string ScreenServer::Hello() const {
     json live = json::array();
     // Read afresh for each page: the root's live file may have changed since the last one.
-    host::LiveServices::Reset();
-    for (host::LiveServices::Service service : host::LiveServices::All())
-        live.push_back({{"service", host::LiveServices::Name(service)},
-                        {"live", host::LiveServices::IsLive(service)}});
+    host::Services::Reset();
+    for (host::Service service : host::Services::All())
+        live.push_back({{"service", host::Services::Name(service)},
+                        {"live", host::Services::IsLive(service)}});
     bool tool = access(m_Options.tool.c_str(), X_OK) == 0;
     return ScreenState::Text({{"root", host::DeviceRoot::Path()},
                               {"ids", RemoteRuns::Ids()},

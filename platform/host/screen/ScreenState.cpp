@@ -8,15 +8,15 @@
 
 #include <cerrno>
 
-#include "DeviceRoot.h"
-#include "Faults.h"
-#include "FileUtil.h"
-#include "JsonJournal.h"
+#include "base/DeviceRoot.h"
+#include "base/Faults.h"
+#include "base/FileUtil.h"
+#include "base/JsonJournal.h"
 #include "JsonJournalReader.h"
-#include "Markup.h"
+#include "launch/Markup.h"
 #include "NotificationReplay.h"
-#include "SettingsStore.h"
-#include "UsbDevices.h"
+#include "settings/SettingsStore.h"
+#include "usb/UsbDevices.h"
 
 namespace brelta::screen {
 

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "DeviceRoot.h"
+#include "base/DeviceRoot.h"
 
 namespace {
 std::mutex g_mutex;
