@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "Services.h"
 #include "base/DeviceRoot.h"
 
 namespace brelta::fuzz {
@@ -36,7 +37,10 @@ const std::string& UseTemporaryDeviceRoot() {
     }
     g_root = new std::string(name.data());
     setenv("BRELTA_DEVICE_ROOT", g_root->c_str(), 1);
+    // No service live, whatever the environment says: the inputs go to the root's files.
+    setenv("BRELTA_LIVE", "", 1);
     brelta::host::DeviceRoot::Reset();
+    brelta::host::Services::Reset();
     atexit(RemoveRoot);
     return *g_root;
 }

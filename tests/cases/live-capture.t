@@ -140,7 +140,9 @@ case links-of-another-user
     4242 4
 
 # The capture ends by itself: at 1,048,576 bytes, with the packets that fit whole, and at its
-# time limit. Stopped, it keeps the packets that came just before the stop.
+# time limit (one second; the default of ten minutes would outlast the wait). Stopped, it
+# keeps the packets that came just before the stop, with the default limit again: no
+# verdict may hang on a second's race with the limit.
 case ends
   needs root
   namespace net

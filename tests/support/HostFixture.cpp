@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Services.h"
 #include "base/DeviceRoot.h"
 #include "base/Faults.h"
 
@@ -27,15 +28,28 @@ struct LastRoot {
 } g_lastRoot;
 }  // namespace
 
+HostFixture::HostFixture() {
+    UseFreshRoot();
+}
+
 void HostFixture::SetUp() {
-    root = std::make_unique<TempDeviceRoot>();
-    g_lastRoot.path = root->Path();
-    setenv("BRELTA_DEVICE_ROOT", root->Path().c_str(), 1);
-    brelta::host::DeviceRoot::Reset();
-    brelta::host::Faults::Reset();
+    UseFreshRoot();
     // Drain what an earlier test left on the default context.
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
+}
+
+void HostFixture::UseFreshRoot() {
+    root = std::make_unique<TempDeviceRoot>();
+    g_lastRoot.path = root->Path();
+    setenv("BRELTA_DEVICE_ROOT", root->Path().c_str(), 1);
+    // Every service emulated, whatever the environment of the test or a root's live file
+    // says; the tool that a test starts inherits the choice. A live capture would go on
+    // capturing this machine's interfaces long after the test.
+    setenv("BRELTA_LIVE", "", 1);
+    brelta::host::DeviceRoot::Reset();
+    brelta::host::Services::Reset();
+    brelta::host::Faults::Reset();
 }
 
 void HostFixture::TearDown() {

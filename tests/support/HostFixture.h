@@ -15,9 +15,13 @@
 namespace brelta::test {
 
 // In-process tests of the tool's classes and the host platform: every test gets a device
-// root of its own and forgets the fault scripts of the one before.
+// root of its own with every service emulated, and forgets the fault scripts of the one
+// before.
 class HostFixture : public ::testing::Test {
 protected:
+    // Made before the members of a test's class, whose constructors may log: into a root of
+    // the test's too, not the default root of whoever runs the tests. SetUp starts afresh.
+    HostFixture();
     void SetUp() override;
     void TearDown() override;
 
@@ -53,6 +57,8 @@ protected:
     // Makes the platform read its fault scripts again (after root->Fault for a function that
     // this test has called already).
     void ReloadFaults();
+    // A new device root for this process, with no service live and no fault scripted.
+    void UseFreshRoot();
 
     std::unique_ptr<TempDeviceRoot> root;
 };
