@@ -118,6 +118,7 @@ case links-of-another-user
     27
     bin
     dir
+    home
     root
     victim
     victim.pcap
