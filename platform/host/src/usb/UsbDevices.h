@@ -50,7 +50,10 @@ public:
     // under a lock ($ROOT/usb/devices.lock), so two at once never lose one.
     static Outcome Attach(const std::string& mountpath, const std::string& product);
     static Outcome Detach(const std::string& mountpath);
-    static constexpr int kLockWaitMs = 1000;
+    // The longest a change waits for the others: each holds the lock for one read and one
+    // write, but twenty at once on a loaded machine take seconds; a longer wait means a
+    // holder that stopped (or a script that took the lock), and the change fails.
+    static constexpr int kLockWaitMs = 10000;
 
     // The devices of `type` attached now (storage and "all" see the storage; other types see
     // none); false when the storage cannot tell. Each device is interned: the same mount path
