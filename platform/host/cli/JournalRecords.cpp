@@ -63,10 +63,15 @@ JournalRecords::JournalRecords(const std::vector<std::string>& buffers) {
     m_Uids = {getuid(), 0};
     struct stat root;
     if (stat(host::DeviceRoot::Path().c_str(), &root) == 0) m_Uids.push_back(root.st_uid);
-    m_Program = host::FileUtil::ProgramDir() + "/" + kToolProgram;
-    char resolved[PATH_MAX];
-    if (realpath(m_Program.c_str(), resolved) != nullptr) m_Program = resolved;
-    m_Command = std::string(kToolProgram).substr(0, kCommandBytes);
+    std::vector<std::string> programs = {host::FileUtil::ProgramDir() + "/" + kToolProgram};
+#ifdef BRELTA_EMULATOR
+    programs.push_back(BRELTA_EMULATOR);
+#endif
+    for (const std::string& program : programs) {
+        char resolved[PATH_MAX];
+        m_Programs.push_back(realpath(program.c_str(), resolved) != nullptr ? resolved : program);
+        m_Commands.push_back(host::FileUtil::BaseName(program).substr(0, kCommandBytes));
+    }
 
     Check(sd_journal_open(&m_Journal, SD_JOURNAL_LOCAL_ONLY), "cannot open it");
     // Whole fields: a message is as long as the tool made it.
@@ -97,10 +102,13 @@ bool JournalRecords::Trusted() {
         return false;
     // The journal reads these from /proc when it stores the entry: a sender that has ended by
     // then leaves them out, and its uid is all there is to go by.
+    auto listed = [](const std::vector<std::string>& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
     std::string program = Field("_EXE", &found);
-    if (found && program != m_Program) return false;
+    if (found && !listed(m_Programs, program)) return false;
     std::string command = Field("_COMM", &found);
-    return !found || command == m_Command;
+    return !found || listed(m_Commands, command);
 }
 
 bool JournalRecords::Take(BufferRecord* record) {

@@ -23,6 +23,8 @@ namespace brelta::cli {
 // _UID is the reader's own, root's or the device root owner's, and its _EXE (when the
 // journal could read it) is the tool beside this program, its _COMM (likewise) that
 // program's name as the kernel cuts it. Other entries of the root are left out and counted.
+// A cross build's programs run on the build machine under the emulator that the build names,
+// which the journal sees as their program: such a build trusts that emulator too.
 class JournalRecords : public LogSource {
 public:
     explicit JournalRecords(const std::vector<std::string>& buffers);
@@ -43,9 +45,9 @@ private:
 
     sd_journal* m_Journal = nullptr;
     std::function<void()> m_Changed;
-    std::vector<uid_t> m_Uids;  // whose entries count: the reader, root, the root's owner
-    std::string m_Program;      // the tool's program, as _EXE names it
-    std::string m_Command;      // and as _COMM does
+    std::vector<uid_t> m_Uids;            // whose entries count: the reader, root, the root's owner
+    std::vector<std::string> m_Programs;  // the tool's program, as _EXE names it
+    std::vector<std::string> m_Commands;  // and as _COMM does
     size_t m_Skipped = 0;
 };
 

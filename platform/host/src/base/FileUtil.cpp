@@ -366,11 +366,32 @@ bool FollowableLink(int dir, const std::string& name, int* links, std::string* t
     return true;
 }
 
-// Walks `path` from `at` (from "/" when it is absolute) by the guarded rule and returns the
-// directory it names, opened O_PATH; -1 with errno set.
+// The process's root directory, reached by ".." from the working directory rather than by the
+// name "/": a program that a user-mode emulator runs with a tree of its own (a cross build's
+// tests, qemu -L) is shown that tree for "/", while relative names stay the kernel's.
+int OpenRoot() {
+    int fd = openat(AT_FDCWD, ".", kDirFlags);
+    struct stat here, up;
+    while (fd >= 0 && fstat(fd, &here) == 0) {
+        int parent = openat(fd, "..", kDirFlags);
+        if (parent < 0 || fstat(parent, &up) != 0) {
+            if (parent >= 0) close(parent);
+            break;
+        }
+        close(fd);
+        fd = parent;
+        if (up.st_dev == here.st_dev && up.st_ino == here.st_ino) return fd;
+    }
+    // A working directory that has been removed, or one whose parents may not be searched.
+    if (fd >= 0) close(fd);
+    return open("/", kDirFlags);
+}
+
+// Walks `path` from `at` (from the root when it is absolute) by the guarded rule and returns
+// the directory it names, opened O_PATH; -1 with errno set.
 int WalkDir(int at, const std::string& path, bool make, int* links) {
     bool absolute = !path.empty() && path[0] == '/';
-    int fd = openat(absolute ? AT_FDCWD : at, absolute ? "/" : ".", kDirFlags);
+    int fd = absolute ? OpenRoot() : openat(at, ".", kDirFlags);
     std::vector<std::string> names = Names(path);
     std::reverse(names.begin(), names.end());  // the next name is at the back
     while (fd >= 0 && !names.empty()) {
@@ -385,7 +406,7 @@ int WalkDir(int at, const std::string& path, bool make, int* links) {
             std::vector<std::string> more = Names(target);
             names.insert(names.end(), more.rbegin(), more.rend());
             if (target[0] == '/')
-                next = open("/", kDirFlags);
+                next = OpenRoot();
             else
                 next = openat(fd, ".", kDirFlags);
         }
