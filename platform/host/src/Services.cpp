@@ -51,7 +51,7 @@ const Row& RowOf(Service service) {
 // The choice is a few words; anything longer is not a file a person wrote.
 constexpr size_t kMaxFileBytes = 4096;
 
-std::mutex g_mutex;
+std::mutex g_servicesMutex;
 bool g_chosen = false;
 // Never freed: every log record asks, exit-time destructors' records too.
 std::vector<Service>& g_live = *new std::vector<Service>();
@@ -67,7 +67,7 @@ std::vector<Service> Choose() {
 }  // namespace
 
 bool Services::IsLive(Service service) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_servicesMutex);
     if (!g_chosen) {
         g_live = Choose();
         g_chosen = true;
@@ -76,7 +76,7 @@ bool Services::IsLive(Service service) {
 }
 
 void* Services::Made(Service service, bool live) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_servicesMutex);
     void*& made = g_made[static_cast<size_t>(service)][live ? 1 : 0];
     if (made == nullptr) made = live ? RowOf(service).live() : RowOf(service).emulated();
     return made;
@@ -87,7 +87,7 @@ LiveNeed Services::Need(Service service) {
 }
 
 void Services::Reset() {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_servicesMutex);
     g_chosen = false;
     g_live.clear();
 }

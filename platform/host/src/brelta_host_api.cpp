@@ -8,7 +8,7 @@
 #include "base/DeviceRoot.h"
 
 namespace {
-std::mutex g_mutex;
+std::mutex g_hostApiMutex;
 // Kept for the whole process so that callers may hold the returned pointers; never freed.
 std::set<std::string>* g_paths = nullptr;
 }  // namespace
@@ -19,7 +19,7 @@ extern "C" const char* brelta_host_root(void) {
 
 namespace {
 const char* Keep(const std::string& text) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_hostApiMutex);
     if (g_paths == nullptr) g_paths = new std::set<std::string>();
     return g_paths->insert(text).first->c_str();
 }

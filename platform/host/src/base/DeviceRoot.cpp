@@ -13,7 +13,7 @@
 namespace brelta::host {
 
 namespace {
-std::mutex g_mutex;
+std::mutex g_deviceRootMutex;
 // Deliberately never freed: exit-time destructors of the tool (the toast) still write
 // under the root, so the text must outlive every other static object.
 std::string* g_root = nullptr;
@@ -77,7 +77,7 @@ std::string DeviceRoot::Choose() {
 }
 
 const std::string& DeviceRoot::Path() {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_deviceRootMutex);
     if (g_root == nullptr) g_root = new std::string(Choose());
     return *g_root;
 }
@@ -104,7 +104,7 @@ bool DeviceRoot::IsOwnEntry(const std::string& name) {
 }
 
 void DeviceRoot::Reset() {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_deviceRootMutex);
     if (g_root != nullptr) *g_root = Choose();
 }
 

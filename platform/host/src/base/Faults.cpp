@@ -24,7 +24,7 @@ struct Script {
     std::deque<int> values;
 };
 
-std::mutex g_mutex;
+std::mutex g_faultsMutex;
 // Never freed, for the same reason as the device root: exit-time code calls the platform.
 std::map<std::string, Script>* g_scripts = nullptr;
 
@@ -42,7 +42,7 @@ bool IsBlank(char c) {
 }  // namespace
 
 bool Faults::Next(const char* function, int* value) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_faultsMutex);
     if (g_scripts == nullptr) g_scripts = new std::map<std::string, Script>();
     auto it = g_scripts->find(function);
     if (it == g_scripts->end()) it = g_scripts->emplace(function, Load(function)).first;
@@ -60,7 +60,7 @@ bool Faults::Fail(const char* function, int* status) {
 }
 
 void Faults::Reset() {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_faultsMutex);
     if (g_scripts != nullptr) g_scripts->clear();
 }
 

@@ -33,7 +33,7 @@ struct Attempt {
     pid_t pid = getpid();
 };
 
-std::mutex g_mutex;
+std::mutex g_desktopNotificationsMutex;
 GDBusConnection* g_connection = nullptr;  // referenced
 pid_t g_connectionPid = 0;
 std::shared_ptr<Attempt> g_attempt;
@@ -99,7 +99,7 @@ void OnOwnerChanged(GDBusConnection*, const gchar*, const gchar*, const gchar*, 
 
 void OnClosed(GDBusConnection* connection, gboolean, GError*, gpointer) {
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        std::lock_guard<std::mutex> lock(g_desktopNotificationsMutex);
         if (g_connection != connection) return;
         g_connection = nullptr;
     }
@@ -121,7 +121,7 @@ void Subscribe(GDBusConnection* connection) {
 
 // The connection, referenced; null with the reason when there is none within the bound.
 GDBusConnection* Connect(std::string* reason) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_desktopNotificationsMutex);
     pid_t pid = getpid();
     // A parent's connection is left alone, unreferenced: its worker thread is not in this
     // process, so even closing it would wait for nothing.

@@ -56,7 +56,7 @@ struct Pending {
     int event;
 };
 
-std::mutex g_mutex;
+std::mutex g_notificationServiceMutex;
 // Never freed: the toast's exit-time destructor still deletes through the service.
 State* g_state = nullptr;
 
@@ -121,7 +121,7 @@ void Deliver(const Pending& pending) {
     notification_h handle = nullptr;
     NotificationDisplay* display = nullptr;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        std::lock_guard<std::mutex> lock(g_notificationServiceMutex);
         State& state = CurrentLocked();
         if (state.serial != pending.serial) return;
         auto it = state.posted.find(pending.id);
@@ -166,7 +166,7 @@ void ScheduleLocked(const State& state, int id, int event, guint delayMs = 0) {
 gboolean HideTimeoutFired(gpointer data) {
     Pending pending = *static_cast<Pending*>(data);
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        std::lock_guard<std::mutex> lock(g_notificationServiceMutex);
         State& state = CurrentLocked();
         if (state.serial != pending.serial) return G_SOURCE_REMOVE;
         auto it = state.posted.find(pending.id);
@@ -196,7 +196,7 @@ void StartTimerLocked(const State& state, int id, Posted& posted, int seconds) {
 int NotificationService::Post(notification_h handle, event_handler_cb callback, void* userdata) {
     if (handle == nullptr || callback == nullptr) return NOTIFICATION_ERROR_INVALID_PARAMETER;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        std::lock_guard<std::mutex> lock(g_notificationServiceMutex);
         State& state = CurrentLocked();
         if (handle->Id() == 0) {
             int id = NotificationIds::Next();
@@ -242,7 +242,7 @@ int NotificationService::Post(notification_h handle, event_handler_cb callback, 
 }
 
 int NotificationService::DeleteAll(int type) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_notificationServiceMutex);
     State& state = CurrentLocked();
     std::vector<int> ids;
     for (auto& entry : state.posted) {
@@ -258,7 +258,7 @@ int NotificationService::DeleteAll(int type) {
 
 void NotificationService::Forget(notification_h handle) {
     if (handle == nullptr || handle->Id() == 0) return;
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_notificationServiceMutex);
     State& state = CurrentLocked();
     auto it = state.posted.find(handle->Id());
     if (it != state.posted.end() && it->second.handle == handle) it->second.handle = nullptr;
@@ -267,7 +267,7 @@ void NotificationService::Forget(notification_h handle) {
 void NotificationService::TakeInput(const std::string& name, bool complete, unsigned serial) {
     int id = 0;
     if (!NotificationInput::ParseId(name, &id)) return;
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_notificationServiceMutex);
     State& state = CurrentLocked();
     if (state.serial != serial) return;
     auto it = state.posted.find(id);
@@ -287,7 +287,7 @@ void NotificationService::TakeInput(const std::string& name, bool complete, unsi
 }
 
 void NotificationService::Report(int id, int event, bool onlyIfShown) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_notificationServiceMutex);
     State& state = CurrentLocked();
     auto it = state.posted.find(id);
     if (it == state.posted.end() || (onlyIfShown && !it->second.shown)) return;
@@ -296,7 +296,7 @@ void NotificationService::Report(int id, int event, bool onlyIfShown) {
 }
 
 const NotificationRecord* NotificationService::Find(int id) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_notificationServiceMutex);
     State& state = CurrentLocked();
     auto it = state.posted.find(id);
     return it != state.posted.end() ? it->second.handle : nullptr;

@@ -17,7 +17,7 @@
 namespace brelta::host {
 
 namespace {
-std::mutex g_mutex;
+std::mutex g_usbDevicesMutex;
 // Never freed: the tool reads a device's texts after freeing its list, and exit-time code
 // may still ask for them.
 std::map<std::pair<std::string, std::string>, usb_device_s*>* g_devices = nullptr;
@@ -140,13 +140,13 @@ bool UsbDevices::Attached(int type, std::vector<usb_device_s*>* devices) {
     if (type != USB_DEVICE_TYPE_STORAGE && type != USB_DEVICE_TYPE_ALL) return true;
     std::vector<Line> lines;
     if (!Services::Get<UsbStorage>().Attached(&lines)) return false;
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_usbDevicesMutex);
     for (const Line& line : lines) devices->push_back(Intern(line));
     return true;
 }
 
 bool UsbDevices::Known(usb_device_s* device) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_usbDevicesMutex);
     return g_known != nullptr && g_known->count(device) > 0;
 }
 
@@ -154,19 +154,19 @@ usb_device_list_s* UsbDevices::NewList(int type) {
     std::vector<usb_device_s*> devices;
     if (!Attached(type, &devices)) return nullptr;
     usb_device_list_s* list = new usb_device_list_s{devices};
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_usbDevicesMutex);
     if (g_lists == nullptr) g_lists = new std::set<usb_device_list_s*>();
     g_lists->insert(list);
     return list;
 }
 
 bool UsbDevices::ValidList(usb_device_list_s* list) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_usbDevicesMutex);
     return g_lists != nullptr && g_lists->count(list) > 0;
 }
 
 bool UsbDevices::FreeList(usb_device_list_s* list) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_usbDevicesMutex);
     if (g_lists == nullptr || g_lists->erase(list) == 0) return false;
     delete list;
     return true;
@@ -174,7 +174,7 @@ bool UsbDevices::FreeList(usb_device_list_s* list) {
 
 void UsbDevices::SetConnectedCallback(usb_connected_cb callback, void* user_data) {
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        std::lock_guard<std::mutex> lock(g_usbDevicesMutex);
         g_callback = callback;
         g_callback_data = user_data;
     }
@@ -184,7 +184,7 @@ void UsbDevices::SetConnectedCallback(usb_connected_cb callback, void* user_data
         void* data;
         usb_device_s* device;
         {
-            std::lock_guard<std::mutex> lock(g_mutex);
+            std::lock_guard<std::mutex> lock(g_usbDevicesMutex);
             callback = g_callback;
             data = g_callback_data;
             device = Intern(line);
