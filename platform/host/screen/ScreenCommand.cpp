@@ -7,6 +7,17 @@
 #include <cstdio>
 #include <iterator>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define BRELTA_LEAK_CHECK 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BRELTA_LEAK_CHECK 1
+#endif
+#endif
+#ifdef BRELTA_LEAK_CHECK
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "CliError.h"
 #include "base/DeviceRoot.h"
 #include "base/FileUtil.h"
@@ -95,6 +106,11 @@ int Screen(const Arguments& args) {
                                    : (", and with it the runs of the remote:" + pids).c_str());
     }
     g_main_loop_unref(loop);
+#ifdef BRELTA_LEAK_CHECK
+    // A sanitized workbench checks for leaks only where it is asked (its short commands end
+    // too soon for one to matter): the screen runs for hours.
+    __lsan_do_leak_check();
+#endif
     return 0;
 }
 
