@@ -8,6 +8,7 @@ import shutil
 import signal
 import stat
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -76,6 +77,9 @@ class Case:
                 os.chmod(os.path.join(wrapped, name), 0o755)
             else:
                 os.symlink(target, os.path.join(wrapped, name))
+        # The cases' python3 is the runner's own (the build chose Debian's, which has the
+        # modules the cases use), not a shim that a PATH may put first.
+        os.symlink(sys.executable, os.path.join(wrapped, 'python3'))
         return wrapped
 
     def at(self, relative):
